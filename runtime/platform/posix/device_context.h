@@ -1,0 +1,33 @@
+// Device contexts: where drawing goes, and what the presenter must be told afterwards.
+#pragma once
+
+#include "platform_state.h"
+#include "raster/surface.h"
+
+namespace kd508::platform {
+
+DeviceContext* find_device_context(HDC dc);
+
+// The pixels a device context draws on, in device coordinates: a window's client area, a
+// memory device context's bitmap, or an empty surface (the screen, a destroyed window).
+raster::Surface target_surface(DeviceContext& dc);
+
+// Reports drawing inside area (device pixels, right and bottom exclusive, already clipped to
+// the target). A window's presenter is told; a bitmap needs nothing.
+void note_drawn(DeviceContext& dc, const RECT& area);
+
+// Creates a device context for a window (GetDC, BeginPaint) with the default objects selected.
+HDC create_window_device_context(HWND window, bool from_begin_paint);
+
+// Colour values: COLORREF is 0x00BBGGRR, pixels are 0x00RRGGBB.
+constexpr raster::Pixel pixel_from_colorref(COLORREF colour) {
+    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+constexpr COLORREF colorref_from_pixel(raster::Pixel pixel) {
+    return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
+}
+
+// Live device contexts, for leak checks.
+std::size_t live_device_context_count();
+
+}  // namespace kd508::platform

@@ -1,0 +1,196 @@
+// The layer's one state record. Each section belongs to one concern of the layer; the functions
+// of that concern are the only ones that change it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "handle_pool.h"
+#include "pixel_buffer.h"
+#include "presenter.h"
+#include "win32_subset.h"
+
+namespace kd508::platform {
+
+// ---- windows -------------------------------------------------------------------------------
+
+struct WindowClass {
+    std::string name;
+    UINT style = 0;
+    WNDPROC procedure = nullptr;
+    HINSTANCE instance = nullptr;
+    HBRUSH background = nullptr;
+};
+
+struct Window {
+    PresenterWindowId presenter_id = 0;
+    std::string class_name;
+    WNDPROC procedure = nullptr;
+    UINT class_style = 0;
+    HBRUSH background = nullptr;
+    std::string title;
+    DWORD style = 0;
+    DWORD ex_style = 0;
+    WindowGeometry geometry;  // outer rectangle on the screen and the client rectangle inside it
+    HMENU menu = nullptr;
+    bool visible = false;
+    bool destroying = false;
+
+    PixelBuffer client;  // the client area's pixels, owned here and shown by the presenter
+
+    // The update region, kept as one rectangle in client coordinates.
+    bool needs_paint = false;
+    bool needs_erase = false;
+    RECT invalid{0, 0, 0, 0};
+};
+
+struct WindowingSection {
+    std::vector<WindowClass> classes;
+    HandlePool<Window, HandleKind::window> windows;
+    PresenterWindowId next_presenter_id = 1;
+};
+
+// ---- message queue, timers and keyboard -----------------------------------------------------
+
+struct QueuedMessage {
+    MSG message{};
+    bool is_input = false;  // came from the presenter, so it updates the keyboard state
+};
+
+struct Timer {
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    UINT period_ms = 0;
+    std::int64_t due_ms = 0;
+};
+
+struct KeyboardState {
+    std::array<bool, 256> down{};
+    std::array<bool, 256> toggled{};  // Caps Lock and the other toggle keys
+};
+
+struct QueueSection {
+    std::deque<QueuedMessage> posted;  // posted and input messages, first in, first out
+    bool quit_posted = false;
+    int quit_code = 0;
+    std::vector<Timer> timers;
+    KeyboardState keyboard;
+};
+
+// ---- GDI objects and device contexts -------------------------------------------------------
+
+struct PenObject {
+    int style = PS_SOLID;
+    int width = 0;
+    COLORREF colour = 0;
+};
+
+struct BrushObject {
+    bool hollow = false;
+    COLORREF colour = 0;
+};
+
+struct FontObject {
+    int height = 0;  // as CreateFontA received it: negative asks for character height
+    int weight = FW_NORMAL;
+    bool italic = false;
+    bool underline = false;
+    bool strike_out = false;
+    DWORD pitch_and_family = 0;
+    std::string face_name;
+    bool fixed_pitch = false;  // the stock fixed font, or a request for FIXED_PITCH
+};
+
+struct BitmapObject {
+    PixelBuffer bits;
+};
+
+struct GdiObject {
+    std::variant<PenObject, BrushObject, FontObject, BitmapObject> value;
+    bool stock = false;
+    int selections = 0;           // device contexts that have it selected
+    bool delete_pending = false;  // DeleteObject came while selected: freed on deselection
+};
+
+struct DeviceContext {
+    enum class Target { screen, window, memory };
+    Target target = Target::screen;
+    HWND window = nullptr;  // window device contexts
+    bool from_begin_paint = false;
+
+    HGDIOBJ pen = nullptr;
+    HGDIOBJ brush = nullptr;
+    HGDIOBJ font = nullptr;
+    HGDIOBJ bitmap = nullptr;  // memory device contexts
+
+    COLORREF text_colour = RGB(0, 0, 0);
+    COLORREF background_colour = RGB(255, 255, 255);
+    int background_mode = OPAQUE;
+    POINT position{0, 0};
+};
+
+// Stock objects by GetStockObject index; the table is long enough for every index the layer knows.
+inline constexpr int stock_object_count = 18;
+
+struct GdiSection {
+    HandlePool<GdiObject, HandleKind::gdi_object> objects;
+    HandlePool<DeviceContext, HandleKind::device_context> contexts;
+    std::array<HGDIOBJ, stock_object_count> stock{};
+    HGDIOBJ default_bitmap = nullptr;  // the 1x1 bitmap a new memory device context holds
+    std::size_t stock_count = 0;       // objects in the pool that are stock, left out of live counts
+};
+
+// ---- menus ---------------------------------------------------------------------------------
+
+struct MenuItem {
+    UINT flags = 0;
+    UINT_PTR id = 0;
+    HMENU popup = nullptr;
+    std::string label;
+};
+
+struct Menu {
+    bool is_popup = false;
+    std::vector<MenuItem> items;
+    HWND attached_to = nullptr;  // the window whose menu bar this is
+};
+
+struct MenuSection {
+    HandlePool<Menu, HandleKind::menu> menus;
+};
+
+// ---- global memory -------------------------------------------------------------------------
+
+struct GlobalBlock {
+    std::vector<unsigned char> bytes;
+    UINT flags = 0;
+    int lock_count = 0;
+};
+
+struct MemorySection {
+    HandlePool<GlobalBlock, HandleKind::global_block> blocks;
+};
+
+// ---- the record ----------------------------------------------------------------------------
+
+struct PlatformState {
+    std::unique_ptr<Presenter> presenter;
+    WindowingSection windowing;
+    QueueSection queue;
+    GdiSection gdi;
+    MenuSection menus;
+    MemorySection memory;
+};
+
+PlatformState& platform_state();
+
+// Starts the layer afresh with the given presenter: every window, object and block is dropped.
+// The program does this once; tests do it for every case.
+void reset_platform(std::unique_ptr<Presenter> presenter);
+
+}  // namespace kd508::platform

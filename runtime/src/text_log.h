@@ -1,0 +1,14 @@
+// The text window and the ring of its last lines.
+#pragma once
+
+#include "../platform/win32.h"
+
+namespace kd508 {
+
+inline constexpr int printf_buffer_size = 1024;
+
+void paint_log_line(char* line);
+LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void show_text_window();
+
+}  // namespace kd508
