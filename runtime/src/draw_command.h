@@ -31,6 +31,16 @@ struct DrawCommand {
     HGLOBAL text_block = nullptr;
 };
 
+// Draws one command on the canvas and marks the canvas changed, whatever the kind.
 void render_command(const DrawCommand& command);
+// The text branch of render_command.
+void render_text_command(const DrawCommand& command);
+
+// Canvas pixels of logical coordinates. Any 32-bit coordinate maps without overflow; the result is
+// clamped to a range far outside the canvas, where nothing it stands for can be seen.
+inline constexpr std::int64_t canvas_safe_limit = std::int64_t{1} << 28;
+std::int32_t clamp_canvas(std::int64_t canvas_coordinate);
+std::int64_t canvas_x(std::int32_t logical_x);
+std::int64_t canvas_y(std::int32_t logical_y);
 
 }  // namespace kd508

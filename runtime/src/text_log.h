@@ -6,7 +6,10 @@
 namespace kd508 {
 
 inline constexpr int printf_buffer_size = 1024;
+inline constexpr int log_left_margin = 5;  // client pixels between the window's edge and a line
 
+// Scrolls the text window up by one line and draws line at its bottom. A trailing newline is
+// removed from line in place.
 void paint_log_line(char* line);
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void show_text_window();
