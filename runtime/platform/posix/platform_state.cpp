@@ -1,1 +1,23 @@
-// Being written.
+#include "platform_state.h"
+
+#include "gdi_objects.h"
+#include "input_sink.h"
+
+namespace kd508::platform {
+
+namespace {
+PlatformState state;
+}
+
+PlatformState& platform_state() { return state; }
+
+void reset_platform(std::unique_ptr<Presenter> presenter) {
+    // The old presenter goes last: windows it shows are dropped with the old state first.
+    auto old_presenter = std::move(state.presenter);
+    state = PlatformState{};
+    state.presenter = std::move(presenter);
+    create_stock_objects();
+    if (state.presenter) state.presenter->attach(layer_input_sink());
+}
+
+}  // namespace kd508::platform

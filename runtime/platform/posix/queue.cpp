@@ -1,1 +1,137 @@
-// Being written.
+// Message retrieval in the order Windows keeps when everything is pending at once: posted and
+// input messages first in, first out; then WM_QUIT; then WM_PAINT for a window with an invalid
+// area; then WM_TIMER, at most one per timer.
+#include "queue.h"
+
+#include "keyboard.h"
+#include "timer.h"
+#include "window.h"
+
+using namespace kd508::platform;
+
+namespace {
+
+QueueSection& queue() { return platform_state().queue; }
+Presenter* presenter() { return platform_state().presenter.get(); }
+std::int64_t now() { return presenter() ? presenter()->now_ms() : 0; }
+
+bool matches(const MSG& message, HWND window, UINT first, UINT last) {
+    if (window && message.hwnd != window) return false;
+    if (first == 0 && last == 0) return true;
+    return message.message >= first && message.message <= last;
+}
+
+HWND window_needing_paint(HWND filter) {
+    HWND found = nullptr;
+    platform_state().windowing.windows.for_each([&](void* handle, const Window& window) {
+        if (!found && window.needs_paint && window.visible && (!filter || filter == handle)) {
+            found = static_cast<HWND>(handle);
+        }
+    });
+    return found;
+}
+
+bool anything_retrievable() {
+    if (!queue().posted.empty() || queue().quit_posted || window_needing_paint(nullptr)) return true;
+    MSG ignored;
+    return take_due_timer(ignored, now(), false);
+}
+
+}  // namespace
+
+void kd508::platform::post_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    MSG queued{};
+    queued.hwnd = window;
+    queued.message = message;
+    queued.wParam = wparam;
+    queued.lParam = lparam;
+    queued.time = static_cast<DWORD>(now());
+    queue().posted.push_back(QueuedMessage{queued, true});
+}
+
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
+    if (!message) return FALSE;
+    if (presenter()) presenter()->poll();
+    const bool removing = (remove & PM_REMOVE) != 0;
+    const DWORD time = static_cast<DWORD>(now());
+
+    auto& posted = queue().posted;
+    for (auto entry = posted.begin(); entry != posted.end(); ++entry) {
+        if (!matches(entry->message, window, first, last)) continue;
+        *message = entry->message;
+        if (removing) {
+            if (entry->is_input) note_key_message(entry->message);
+            posted.erase(entry);
+        }
+        return TRUE;
+    }
+
+    if (queue().quit_posted && !window && (first == 0 || (first <= WM_QUIT && WM_QUIT <= last))) {
+        *message = MSG{};
+        message->message = WM_QUIT;
+        message->wParam = static_cast<WPARAM>(queue().quit_code);
+        message->time = time;
+        if (removing) queue().quit_posted = false;
+        return TRUE;
+    }
+
+    if (first == 0 || (first <= WM_PAINT && WM_PAINT <= last)) {
+        // WM_PAINT stays pending until the window is validated, whatever PM_REMOVE says.
+        if (HWND invalid = window_needing_paint(window)) {
+            *message = MSG{};
+            message->hwnd = invalid;
+            message->message = WM_PAINT;
+            message->time = time;
+            return TRUE;
+        }
+    }
+
+    if (first == 0 || (first <= WM_TIMER && WM_TIMER <= last)) {
+        MSG timer_message;
+        if (take_due_timer(timer_message, now(), removing) && (!window || timer_message.hwnd == window)) {
+            *message = timer_message;
+            message->time = time;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last) {
+    while (!PeekMessageA(message, window, first, last, PM_REMOVE)) WaitMessage();
+    return message->message == WM_QUIT ? FALSE : TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+    if (!message || !message->hwnd) return 0;
+    return send_to_procedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (window && !find_window(window)) return FALSE;
+    MSG queued{};
+    queued.hwnd = window;
+    queued.message = message;
+    queued.wParam = wparam;
+    queued.lParam = lparam;
+    queued.time = static_cast<DWORD>(now());
+    queue().posted.push_back(QueuedMessage{queued, false});
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return send_to_procedure(window, message, wparam, lparam);
+}
+
+void WINAPI PostQuitMessage(int exit_code) {
+    queue().quit_posted = true;
+    queue().quit_code = exit_code;
+}
+
+BOOL WINAPI WaitMessage(void) {
+    // Sleeps only while nothing could be retrieved: the next timer's due time bounds the sleep,
+    // and any input the presenter delivers ends it.
+    if (anything_retrievable() || !presenter()) return TRUE;
+    presenter()->wait(next_timer_due());
+    return TRUE;
+}

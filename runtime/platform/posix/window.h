@@ -16,3 +16,13 @@ void menu_bar_changed(HWND window);
 LRESULT send_to_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 }  // namespace kd508::platform
+
+namespace kd508::platform {
+
+// The user resized the client area through the presenter.
+void resize_client_area(HWND window, int client_width, int client_height);
+
+// Marks the whole client area for painting, with its background erased first.
+void invalidate_whole_client(HWND window);
+
+}  // namespace kd508::platform
