@@ -1,1 +1,234 @@
-// Being written.
+// Rectangle, Ellipse, Polygon, MoveToEx/LineTo, SetPixel and GetPixel: the GDI rules of which
+// pixels a shape covers, on top of the raster kernels.
+//
+// Coordinates are device pixels of the target. Everything is computed in 64 bits, so that any
+// 32-bit argument (right - 1 of INT_MIN, a pen as wide as INT_MIN) is safe, and the kernels clip
+// to the target before they loop, so a shape costs no more than the pixels it can touch.
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "device_context.h"
+#include "gdi_objects.h"
+#include "raster/ellipse.h"
+#include "raster/polygon_fill.h"
+#include "raster/span.h"
+#include "raster/thin_line.h"
+#include "raster/wide_stroke.h"
+
+using kd508::platform::BrushObject;
+using kd508::platform::DeviceContext;
+using kd508::platform::PenObject;
+namespace raster = kd508::raster;
+
+namespace {
+
+// Widths 0 and 1 both draw the one-pixel line of the cosmetic pen.
+constexpr std::int64_t widest_thin_pen = 1;
+
+// What the selected pen and brush ask for, resolved once per call.
+struct Paint {
+    bool pen_draws = false;
+    std::int64_t pen_width = 0;  // at least 1 when the pen draws
+    raster::Pixel pen_colour = 0;
+    bool brush_fills = false;
+    raster::Pixel brush_colour = 0;
+
+    bool thin_pen() const { return pen_width <= widest_thin_pen; }
+    // How far the pen reaches beyond its path, for the area reported as drawn.
+    std::int64_t pen_reach() const { return pen_draws ? pen_width / 2 + 1 : 0; }
+};
+
+Paint paint_of(const DeviceContext& dc) {
+    Paint paint;
+    if (const PenObject* pen = kd508::platform::find_gdi<PenObject>(dc.pen); pen && pen->style != PS_NULL) {
+        paint.pen_draws = true;
+        // The runtime corrects negative widths before they arrive; a negative one that comes
+        // anyway is taken by its size, in 64 bits so that INT_MIN has one.
+        const std::int64_t width = pen->width;
+        paint.pen_width = width < 0 ? -width : width;
+        if (paint.pen_width < widest_thin_pen) paint.pen_width = widest_thin_pen;
+        paint.pen_colour = kd508::platform::pixel_from_colorref(pen->colour);
+    }
+    if (const BrushObject* brush = kd508::platform::find_gdi<BrushObject>(dc.brush); brush && !brush->hollow) {
+        paint.brush_fills = true;
+        paint.brush_colour = kd508::platform::pixel_from_colorref(brush->colour);
+    }
+    return paint;
+}
+
+// The box with its corners in order, as GDI takes reversed rectangles.
+raster::Box ordered_device_box(int left, int top, int right, int bottom) {
+    raster::Box box{left, top, right, bottom};
+    if (box.left > box.right) std::swap(box.left, box.right);
+    if (box.top > box.bottom) std::swap(box.top, box.bottom);
+    return box;
+}
+
+raster::Box grown(const raster::Box& box, std::int64_t by) {
+    return raster::Box{box.left - by, box.top - by, box.right + by, box.bottom + by};
+}
+
+// Tells the device context's owner which pixels may have changed.
+void report_drawn(DeviceContext& dc, const raster::Surface& surface, const raster::Box& device_area) {
+    const raster::Box clipped = raster::clip_to_surface(surface, device_area);
+    if (clipped.empty()) return;
+    kd508::platform::note_drawn(dc, RECT{static_cast<LONG>(clipped.left), static_cast<LONG>(clipped.top),
+                                         static_cast<LONG>(clipped.right), static_cast<LONG>(clipped.bottom)});
+}
+
+// The bounding box of points, right and bottom exclusive.
+raster::Box device_bounds(const std::vector<raster::Point>& points) {
+    raster::Box box{points[0].x, points[0].y, points[0].x + 1, points[0].y + 1};
+    for (const raster::Point& point : points) {
+        box.left = std::min(box.left, point.x);
+        box.top = std::min(box.top, point.y);
+        box.right = std::max(box.right, point.x + 1);
+        box.bottom = std::max(box.bottom, point.y + 1);
+    }
+    return box;
+}
+
+// The outline of a closed path through the points with the pen.
+void stroke_closed_path(const raster::Surface& surface, const std::vector<raster::Point>& path, const Paint& paint) {
+    if (paint.thin_pen()) {
+        // Each one-pixel line leaves out its end point, which the next line starts on, so every
+        // vertex is painted once.
+        for (std::size_t i = 0; i < path.size(); ++i)
+            raster::draw_thin_line(surface, path[i], path[(i + 1) % path.size()], paint.pen_colour);
+    } else {
+        raster::stroke_wide_path(surface, path, true, paint.pen_width, paint.pen_colour);
+    }
+}
+
+}  // namespace
+
+BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
+    DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
+    if (!dc) return FALSE;
+    const raster::Surface surface = kd508::platform::target_surface(*dc);
+    const Paint paint = paint_of(*dc);
+    const raster::Box device_box = ordered_device_box(left, top, right, bottom);
+
+    // The brush covers the box less its last column and row. With a pen that is all the
+    // interior: the one-pixel edge lies on the box's first and last columns and rows. Without
+    // one, the figure ends one pixel short of the box on the right and at the bottom, as GDI
+    // draws it.
+    if (paint.brush_fills)
+        raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.right - 1, device_box.bottom - 1},
+                         paint.brush_colour);
+
+    if (paint.pen_draws && !device_box.empty()) {
+        const std::int64_t last_x = device_box.right - 1;
+        const std::int64_t last_y = device_box.bottom - 1;
+        if (paint.thin_pen()) {
+            raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.right, device_box.top + 1},
+                             paint.pen_colour);
+            raster::fill_box(surface, raster::Box{device_box.left, last_y, device_box.right, device_box.bottom},
+                             paint.pen_colour);
+            raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.left + 1, device_box.bottom},
+                             paint.pen_colour);
+            raster::fill_box(surface, raster::Box{last_x, device_box.top, device_box.right, device_box.bottom},
+                             paint.pen_colour);
+        } else {
+            // A wide pen is centred on the path through the edge pixels; its round ends make the
+            // outer corners round.
+            const std::vector<raster::Point> path{{device_box.left, device_box.top},
+                                                  {last_x, device_box.top},
+                                                  {last_x, last_y},
+                                                  {device_box.left, last_y}};
+            raster::stroke_wide_path(surface, path, true, paint.pen_width, paint.pen_colour);
+        }
+    }
+    report_drawn(*dc, surface, grown(device_box, paint.pen_reach()));
+    return TRUE;
+}
+
+BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
+    DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
+    if (!dc) return FALSE;
+    const raster::Surface surface = kd508::platform::target_surface(*dc);
+    const Paint paint = paint_of(*dc);
+    raster::Box device_box = ordered_device_box(left, top, right, bottom);
+
+    if (paint.pen_draws) {
+        if (paint.brush_fills) raster::fill_ellipse(surface, device_box, paint.brush_colour);
+        if (paint.thin_pen())
+            raster::outline_ellipse(surface, device_box, paint.pen_colour);
+        else
+            raster::stroke_ellipse(surface, device_box, paint.pen_width, paint.pen_colour);
+    } else if (paint.brush_fills) {
+        // Without a pen GDI fills one pixel less on the right and at the bottom, as it does for
+        // Rectangle.
+        device_box.right -= 1;
+        device_box.bottom -= 1;
+        raster::fill_ellipse(surface, device_box, paint.brush_colour);
+    }
+    report_drawn(*dc, surface, grown(device_box, paint.pen_reach()));
+    return TRUE;
+}
+
+BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
+    DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
+    // GDI refuses a polygon of fewer than two points.
+    if (!dc || !points || count < 2) return FALSE;
+    const raster::Surface surface = kd508::platform::target_surface(*dc);
+    const Paint paint = paint_of(*dc);
+
+    std::vector<raster::Point> device_points;
+    device_points.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) device_points.push_back(raster::Point{points[i].x, points[i].y});
+
+    if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
+    if (paint.pen_draws) stroke_closed_path(surface, device_points, paint);
+    report_drawn(*dc, surface, grown(device_bounds(device_points), paint.pen_reach()));
+    return TRUE;
+}
+
+BOOL WINAPI MoveToEx(HDC dc_handle, int x, int y, LPPOINT previous) {
+    DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
+    if (!dc) return FALSE;
+    if (previous) *previous = dc->position;
+    dc->position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
+    DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
+    if (!dc) return FALSE;
+    const raster::Surface surface = kd508::platform::target_surface(*dc);
+    const Paint paint = paint_of(*dc);
+    const raster::Point from{dc->position.x, dc->position.y};
+    const raster::Point to{x, y};
+    dc->position = POINT{x, y};
+
+    if (!paint.pen_draws) return TRUE;
+    if (paint.thin_pen())
+        raster::draw_thin_line(surface, from, to, paint.pen_colour);
+    else
+        raster::stroke_wide_segment(surface, from, to, paint.pen_width, paint.pen_colour);
+    report_drawn(*dc, surface, grown(device_bounds({from, to}), paint.pen_reach()));
+    return TRUE;
+}
+
+COLORREF WINAPI SetPixel(HDC dc_handle, int x, int y, COLORREF colour) {
+    DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
+    if (!dc) return CLR_INVALID;
+    const raster::Surface surface = kd508::platform::target_surface(*dc);
+    if (!surface.contains(x, y)) return CLR_INVALID;
+    const raster::Pixel pixel = kd508::platform::pixel_from_colorref(colour);
+    surface.row(y)[x] = pixel;
+    report_drawn(*dc, surface, raster::Box{x, y, std::int64_t{x} + 1, std::int64_t{y} + 1});
+    // The colour actually set: on a 32-bit target, the colour asked for without its flag byte.
+    return kd508::platform::colorref_from_pixel(pixel);
+}
+
+COLORREF WINAPI GetPixel(HDC dc_handle, int x, int y) {
+    DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
+    if (!dc) return CLR_INVALID;
+    const raster::Surface surface = kd508::platform::target_surface(*dc);
+    if (!surface.contains(x, y)) return CLR_INVALID;
+    return kd508::platform::colorref_from_pixel(surface.row(y)[x]);
+}
