@@ -16,11 +16,10 @@ namespace kd508 {
 
 namespace {
 
-// The box is widened by the pen width, so that no part of a wide pen's stroke along a cut edge
-// can reach the canvas; it never goes past 2^30, so that its size still fits in 32 bits.
+// The box is widened by half the pen width, so that no part of a wide pen's stroke along a cut
+// edge can reach the canvas. Even for the widest pen it stays inside the 32-bit range.
 std::int64_t safe_limit(std::int32_t pen_width) {
-    return std::min<std::int64_t>(canvas_safe_limit + std::max<std::int32_t>(pen_width, 0),
-                                  std::int64_t{1} << 30);
+    return canvas_safe_limit + std::max<std::int32_t>(pen_width, 0) / 2 + 1;
 }
 
 std::int32_t clamp_to(std::int64_t value, std::int64_t limit) {

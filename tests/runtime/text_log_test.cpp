@@ -1,0 +1,220 @@
+// The message ring and the text window: what is kept, what is drawn, and the logging switch.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "drawing_fixture.h"
+#include "../../runtime/src/run_menu.h"
+#include "../../runtime/src/text_log.h"
+
+namespace kd508::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+class TextLog : public OpenRuntime {
+protected:
+    HWND text_window() const { return runtime_state().text_window; }
+
+    int line_pitch() const {
+        HDC surface = GetDC(text_window());
+        HGDIOBJ previous = SelectObject(surface, GetStockObject(ANSI_FIXED_FONT));
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(surface, &metrics);
+        SelectObject(surface, previous);
+        ReleaseDC(text_window(), surface);
+        return metrics.tmHeight + metrics.tmExternalLeading;
+    }
+
+    // The rightmost column with a non-white pixel in the strip of rows [top, top + height), or
+    // -1 for a blank strip.
+    int rightmost_ink(int top, int height) const {
+        int rightmost = -1;
+        const int width = driver.client_width(text_window());
+        const int bottom = std::min(top + height, driver.client_height(text_window()));
+        for (int y = std::max(top, 0); y < bottom; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (driver.client_pixel(text_window(), x, y) != 0xFFFFFF && x > rightmost) {
+                    rightmost = x;
+                }
+            }
+        }
+        return rightmost;
+    }
+
+    // Line k counted from the bottom: 0 is the newest.
+    int strip_top(int k) const {
+        return driver.client_height(text_window()) - (k + 1) * line_pitch();
+    }
+
+    void dispatch_pending() {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+};
+
+TEST_F(TextLog, KeepsEachMessageAsOneLineAndReturnsTheFormattedCount) {
+    EXPECT_EQ(KD508_printf("value %d\n", 42), 9);
+    EXPECT_EQ(KD508_printf("%s", ""), 0);
+    EXPECT_EQ(KD508_printf("two\nparts\n\n"), 11);
+    EXPECT_THAT(ring_lines(), ElementsAre("value 42\n", "", "two\nparts\n\n"));
+    // Each line sits in a block of exactly its length plus the terminator.
+    EXPECT_EQ(GlobalSize(runtime_state().log_ring[0]), 10u);
+    EXPECT_EQ(GlobalSize(runtime_state().log_ring[1]), 1u);
+}
+
+TEST_F(TextLog, CutsALongMessageToTheBufferButReturnsTheFullCount) {
+    const std::string long_text(2000, 'x');
+    EXPECT_EQ(KD508_printf("%s", long_text.c_str()), 2000);
+    ASSERT_EQ(ring_lines().size(), 1u);
+    EXPECT_EQ(ring_lines()[0], std::string(printf_buffer_size - 1, 'x'));
+}
+
+TEST_F(TextLog, TheTwentySixthMessageReplacesTheOldestLine) {
+    KD508_printf("message 1\n");
+    const HGLOBAL first_block = runtime_state().log_ring[0];
+    for (int i = 2; i <= 25; ++i) KD508_printf("message %d\n", i);
+    EXPECT_EQ(runtime_state().log_first, 0);
+    EXPECT_EQ(runtime_state().log_next, 0);
+    EXPECT_EQ(platform::live_global_block_count(), 25u);
+
+    KD508_printf("message 26\n");
+    EXPECT_EQ(runtime_state().log_first, 1);
+    EXPECT_EQ(runtime_state().log_next, 1);
+    EXPECT_EQ(GlobalLock(first_block), nullptr) << "the first line's block was not freed";
+    EXPECT_EQ(platform::live_global_block_count(), 25u);
+    EXPECT_EQ(ring_lines().back(), "message 26\n");
+}
+
+TEST_F(TextLog, AfterFiftyMessagesTheLastTwentyFiveAreKeptInOrder) {
+    for (int i = 1; i <= 50; ++i) KD508_printf("message %d\n", i);
+    std::vector<std::string> expected;
+    for (int i = 26; i <= 50; ++i) expected.push_back("message " + std::to_string(i) + "\n");
+    EXPECT_EQ(ring_lines(), expected);
+    const char* oldest = static_cast<const char*>(GlobalLock(runtime_state().log_ring[0]));
+    EXPECT_STREQ(oldest, "message 26\n");
+    GlobalUnlock(runtime_state().log_ring[0]);
+}
+
+TEST_F(TextLog, PaintingRemovesOnlyOneTrailingNewlineInPlace) {
+    char two_newlines[] = "ab\n\n";
+    paint_log_line(two_newlines);
+    EXPECT_STREQ(two_newlines, "ab\n");
+    char inner_newline[] = "a\nb";
+    paint_log_line(inner_newline);
+    EXPECT_STREQ(inner_newline, "a\nb");
+    char empty[] = "";
+    paint_log_line(empty);
+    EXPECT_STREQ(empty, "");
+}
+
+TEST_F(TextLog, TheNewestLineStandsAtTheBottomAndEarlierOnesMoveUp) {
+    KD508_printf("MMMMMMMMMM\n");
+    const int ink_of_ten = rightmost_ink(strip_top(0), line_pitch());
+    EXPECT_GT(ink_of_ten, 5);
+
+    KD508_printf("MM\n");
+    EXPECT_EQ(rightmost_ink(strip_top(1), line_pitch()), ink_of_ten) << "older line moved up";
+    const int ink_of_two = rightmost_ink(strip_top(0), line_pitch());
+    EXPECT_GT(ink_of_two, 5);
+    EXPECT_LT(ink_of_two, ink_of_ten);
+
+    // An empty message is a blank line: the window scrolls, nothing is drawn.
+    KD508_printf("\n");
+    EXPECT_EQ(rightmost_ink(strip_top(0), line_pitch()), -1);
+    EXPECT_EQ(rightmost_ink(strip_top(1), line_pitch()), ink_of_two);
+    EXPECT_EQ(rightmost_ink(strip_top(2), line_pitch()), ink_of_ten);
+}
+
+TEST_F(TextLog, ARepaintDrawsTheLastTwentyFiveLinesOldestAtTheTop) {
+    // Message i has i letters, so each line's length tells which message it is.
+    for (int i = 1; i <= 30; ++i) KD508_printf("%s\n", std::string(i, 'M').c_str());
+    const std::vector<std::uint32_t> scrolled = driver.client_pixels(text_window());
+
+    driver.expose(text_window());
+    dispatch_pending();
+
+    // The window may be too low for all 25; the lines it can hold are checked.
+    int previous_ink = 1 << 30;
+    int shown = 0;
+    for (int k = 0; k < log_ring_size && strip_top(k) >= 0; ++k, ++shown) {
+        const int ink = rightmost_ink(strip_top(k), line_pitch());
+        EXPECT_GT(ink, 5) << "line " << k << " from the bottom is blank";
+        EXPECT_LT(ink, previous_ink) << "line " << k << " from the bottom is out of order";
+        previous_ink = ink;
+    }
+    EXPECT_GE(shown, 15);
+    if (strip_top(log_ring_size) >= 0) {
+        EXPECT_EQ(rightmost_ink(strip_top(log_ring_size), line_pitch()), -1)
+            << "a line older than the ring was drawn";
+    }
+    // The repainted lines are the very pixels that scrolling left there.
+    const std::vector<std::uint32_t> repainted = driver.client_pixels(text_window());
+    const int width = driver.client_width(text_window());
+    const int first_row = std::max(0, strip_top(log_ring_size - 1));
+    for (std::size_t i = static_cast<std::size_t>(first_row) * width; i < repainted.size(); ++i) {
+        ASSERT_EQ(repainted[i], scrolled[i]) << "pixel " << i % width << "," << i / width;
+    }
+    EXPECT_EQ(ring_lines().front(), std::string(6, 'M') + "\n") << "a repaint changed the ring";
+}
+
+TEST_F(TextLog, ARepaintWithNoLinesDrawsNothing) {
+    driver.expose(text_window());
+    dispatch_pending();
+    for (std::uint32_t pixel : driver.client_pixels(text_window())) ASSERT_EQ(pixel, 0xFFFFFFu);
+}
+
+TEST_F(TextLog, KeysPressedInTheTextWindowArePassedToTheGraphicsWindow) {
+    EXPECT_EQ(text_window_proc(text_window(), WM_KEYDOWN, 'Q', 0x10001), 0);
+    EXPECT_EQ(text_window_proc(text_window(), WM_KEYUP, 'Q', 0x10002), 0);
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, runtime_state().graphics_window, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(message.wParam, static_cast<WPARAM>('Q'));
+    EXPECT_EQ(message.lParam, 0x10001);
+    ASSERT_TRUE(PeekMessageA(&message, runtime_state().graphics_window, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYUP));
+    EXPECT_EQ(message.lParam, 0x10002);
+}
+
+TEST_F(TextLog, LoggingSwitchSetsTheFlagTheCheckMarkAndShowsTheWindow) {
+    const HMENU menu = runtime_state().run_menu;
+    ShowWindow(text_window(), SW_HIDE);
+
+    EXPECT_EQ(KD508_logging(0), 1);
+    EXPECT_EQ(runtime_state().logging_enabled, 0);
+    EXPECT_EQ(GetMenuState(menu, command_logging, MF_BYCOMMAND) & MF_CHECKED, 0u);
+    EXPECT_FALSE(IsWindowVisible(text_window())) << "turning logging off showed the window";
+
+    EXPECT_EQ(KD508_logging(7), 1);
+    EXPECT_EQ(runtime_state().logging_enabled, 1);
+    EXPECT_EQ(GetMenuState(menu, command_logging, MF_BYCOMMAND) & MF_CHECKED,
+              static_cast<UINT>(MF_CHECKED));
+    EXPECT_TRUE(IsWindowVisible(text_window()));
+
+    // Turning it off again leaves the window shown.
+    KD508_logging(0);
+    EXPECT_TRUE(IsWindowVisible(text_window()));
+}
+
+TEST_F(TextLog, MessagesStillReachTheWindowWithLoggingOff) {
+    KD508_logging(0);
+    KD508_printf("MMMM\n");
+    EXPECT_THAT(ring_lines(), ElementsAre("MMMM\n"));
+    EXPECT_GT(rightmost_ink(strip_top(0), line_pitch()), 5);
+}
+
+// Before the windows exist there is nothing to switch or draw on.
+TEST(TextLogBeforeOpen, LoggingIsRefusedAndMessagesAreOnlyKept) {
+    headless::Driver driver;
+    reset_runtime_state();
+    EXPECT_EQ(KD508_logging(0), 0);
+    EXPECT_EQ(runtime_state().logging_enabled, 1);
+
+    EXPECT_EQ(KD508_printf("early %s\n", "bird"), 11);
+    EXPECT_THAT(ring_lines(), ElementsAre("early bird\n"));
+    empty_ring();
+}
+
+}  // namespace
+}  // namespace kd508::testing
