@@ -1,1 +1,132 @@
-// Being written.
+// The on-screen presenter: the layer's windows as Qt widgets, its waits as Qt's event loop.
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProxyStyle>
+#include <QScreen>
+#include <QTimer>
+
+#include "../presenter.h"
+#include "qt_client_widget.h"
+#include "qt_input_relay.h"
+#include "qt_top_level_window.h"
+
+namespace kd508::platform {
+namespace {
+
+// A timer runs for at most this long; a later deadline is reached by waiting again.
+constexpr std::int64_t longest_timer_ms = 24 * 60 * 60 * 1000;
+
+// Tapping Alt alone would put the menu bar into keyboard mode and swallow the keys that follow,
+// which Windows programs without a system menu never see. Alt with a mnemonic still opens its
+// menu.
+class NoAltMenuNavigationStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == QStyle::SH_MenuBar_AltKeyNavigation) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+class QtPresenter final : public Presenter {
+public:
+    QtPresenter(int argc, char** argv) : argc_(argc), application_(argc_, argv) {
+        QApplication::setStyle(new NoAltMenuNavigationStyle);
+        // Closing is the window procedure's business, never the toolkit's.
+        QApplication::setQuitOnLastWindowClosed(false);
+        clock_.start();
+    }
+
+    ~QtPresenter() override {
+        for (auto& [id, window] : windows_) delete window;
+    }
+
+    void attach(InputSink& sink) override { relay_.attach(sink); }
+
+    ScreenSize screen_size() const override {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen == nullptr) return {};
+        const QRect geometry = screen->geometry();
+        return ScreenSize{geometry.width(), geometry.height()};
+    }
+
+    void create_window(PresenterWindowId window, const PresenterWindowDescription& description) override {
+        destroy_window(window);
+        windows_[window] = new qt::TopLevelWindow(window, description, relay_);
+    }
+
+    void show_window(PresenterWindowId window, bool visible) override {
+        qt::TopLevelWindow* shown = find(window);
+        if (shown == nullptr) return;
+        shown->setVisible(visible);
+        if (visible) shown->client().setFocus();
+    }
+
+    void destroy_window(PresenterWindowId window) override {
+        const auto found = windows_.find(window);
+        if (found == windows_.end()) return;
+        found->second->hide();
+        // It may be on the call stack of the event that led here.
+        found->second->deleteLater();
+        windows_.erase(found);
+    }
+
+    void set_menu(PresenterWindowId window, const std::vector<MenuEntry>& menu_bar) override {
+        if (qt::TopLevelWindow* shown = find(window)) shown->set_menu(menu_bar);
+    }
+
+    void client_changed(PresenterWindowId window, const ClientImage& image,
+                        const ClientArea& changed) override {
+        if (qt::TopLevelWindow* shown = find(window)) shown->show_client(image, changed);
+    }
+
+    std::int64_t now_ms() override { return clock_.elapsed(); }
+
+    void poll() override {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Deferred deletions run only in an event loop of their own level; the layer's loop
+        // never enters one, so they are run here.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void wait(std::optional<std::int64_t> deadline_ms) override {
+        relay_.take_delivered();
+        // Waiting for more events has no timeout of its own: a timer wakes it at the deadline.
+        QTimer deadline_timer;
+        deadline_timer.setSingleShot(true);
+        deadline_timer.setTimerType(Qt::PreciseTimer);
+        while (!relay_.take_delivered()) {
+            if (deadline_ms) {
+                const std::int64_t remaining = *deadline_ms - now_ms();
+                if (remaining <= 0) break;
+                deadline_timer.start(static_cast<int>(std::min<std::int64_t>(remaining, longest_timer_ms)));
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+
+private:
+    qt::TopLevelWindow* find(PresenterWindowId window) const {
+        const auto found = windows_.find(window);
+        return found == windows_.end() ? nullptr : found->second;
+    }
+
+    int argc_;  // QApplication keeps a reference to it for its whole life
+    QApplication application_;
+    QElapsedTimer clock_;
+    qt::InputRelay relay_;
+    std::map<PresenterWindowId, qt::TopLevelWindow*> windows_;
+};
+
+}  // namespace
+
+std::unique_ptr<Presenter> create_platform_presenter(int argc, char** argv) {
+    return std::make_unique<QtPresenter>(argc, argv);
+}
+
+}  // namespace kd508::platform

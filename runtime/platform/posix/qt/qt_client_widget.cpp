@@ -1,0 +1,94 @@
+#include "qt_client_widget.h"
+
+#include <cmath>
+
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+
+#include "qt_key_mapping.h"
+#include "qt_windows_1252.h"
+
+namespace kd508::platform::qt {
+namespace {
+
+// Both window classes of the program erase with white; parts of the widget that the layer's
+// buffer does not cover yet (right after the user enlarged a window) show the same.
+const QColor uncovered_client_colour = Qt::white;
+
+}  // namespace
+
+ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size,
+                           QWidget* parent)
+    : QWidget(parent), window_(window), input_(input), reported_size_(client_size) {
+    setFocusPolicy(Qt::StrongFocus);
+    // Every pixel is painted from the layer's buffer, so the toolkit need not erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(client_size);
+}
+
+void ClientWidget::show_client(const ClientImage& image, const ClientArea& changed) {
+    // The layer's pixels are 0x00RRGGBB; RGB32 ignores the top byte, so the buffer is shown as
+    // it is, without a copy.
+    image_ = QImage(reinterpret_cast<const uchar*>(image.pixels), image.width, image.height,
+                    static_cast<qsizetype>(image.stride_pixels) * 4, QImage::Format_RGB32);
+    update(QRect(QPoint(changed.left, changed.top), QPoint(changed.right - 1, changed.bottom - 1)));
+}
+
+void ClientWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    // Client pixels map one to one onto logical pixels; on a scaled screen the toolkit enlarges
+    // them, and without smoothing they stay crisp.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRect image_rect(QPoint(0, 0), image_.size());
+    const QRect area = event->rect();
+    if (!image_rect.contains(area)) painter.fillRect(area, uncovered_client_colour);
+    const QRect shown = area.intersected(image_rect);
+    if (!shown.isEmpty()) painter.drawImage(shown, image_, shown);
+}
+
+void ClientWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPointF position = event->position();
+    input_.left_button_down(window_, static_cast<int>(std::floor(position.x())),
+                            static_cast<int>(std::floor(position.y())));
+}
+
+void ClientWidget::keyPressEvent(QKeyEvent* event) { send_key(event, true); }
+
+void ClientWidget::keyReleaseEvent(QKeyEvent* event) { send_key(event, false); }
+
+void ClientWidget::send_key(QKeyEvent* event, bool down) {
+    const ToolkitKey key{event->key(), event->nativeScanCode(),
+                         event->modifiers().testFlag(Qt::KeypadModifier)};
+    const unsigned virtual_key = windows_virtual_key(key);
+    const unsigned char character = windows_1252_character(event->text());
+    if (virtual_key == 0 && character == 0) return;
+    input_.key(window_, down, virtual_key, character, event->isAutoRepeat());
+}
+
+void ClientWidget::focusOutEvent(QFocusEvent* event) {
+    // A popup menu or another application takes the key releases that follow, so the layer
+    // must forget which keys it believes are held.
+    input_.keyboard_focus_lost();
+    QWidget::focusOutEvent(event);
+}
+
+void ClientWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (size() == reported_size_) return;
+    reported_size_ = size();
+    input_.client_resized(window_, width(), height());
+}
+
+void ClientWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Told from the event loop, not from inside the layer's own call that showed the window.
+    QMetaObject::invokeMethod(this, [this] { input_.exposed(window_); }, Qt::QueuedConnection);
+}
+
+bool ClientWidget::focusNextPrevChild(bool) { return false; }
+
+}  // namespace kd508::platform::qt

@@ -1,0 +1,41 @@
+// The client area of a top-level window: shows the layer's pixels and turns presses, keys and
+// size changes into input for the layer.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QWidget>
+
+#include "../presenter.h"
+
+namespace kd508::platform::qt {
+
+class ClientWidget final : public QWidget {
+public:
+    ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size, QWidget* parent);
+
+    // The layer's buffer changed in the given area; the image wraps it without a copy and stays
+    // valid until the next call.
+    void show_client(const ClientImage& image, const ClientArea& changed);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Tab belongs to the program, not to focus navigation.
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void send_key(QKeyEvent* event, bool down);
+
+    PresenterWindowId window_;
+    InputSink& input_;
+    QImage image_;
+    QSize reported_size_;  // the client size the layer knows of
+};
+
+}  // namespace kd508::platform::qt
