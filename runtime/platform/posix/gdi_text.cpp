@@ -1,1 +1,138 @@
-// Being written.
+// Fonts and text: CreateFontA, TextOutA, GetTextExtentPointA and GetTextMetricsA over the font
+// layer's cached faces and glyphs. Text colour, background colour and mode live with the device
+// context; this file only reads them.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <string>
+
+#include "device_context.h"
+#include "font/glyph_blend.h"
+#include "font/sized_font.h"
+#include "gdi_objects.h"
+
+using namespace kd508::platform;
+
+namespace {
+
+// Face names longer than this are cut, as the system's LOGFONT keeps 32 bytes with the terminator.
+constexpr std::size_t face_name_capacity = 31;
+constexpr DWORD pitch_mask = 0x3;
+constexpr DWORD family_mask = 0xF0;
+
+// The system's text metrics report the pitch bit the wrong way round: TMPF_FIXED_PITCH set means
+// a variable-pitch font. Programs test it that way, so it is reproduced.
+constexpr BYTE variable_pitch_flag = TMPF_FIXED_PITCH;
+constexpr BYTE first_character = 0x20;
+constexpr BYTE last_character = 0xFF;
+constexpr BYTE break_character = 0x20;
+constexpr BYTE default_character = 0x1F;
+constexpr LONG digitized_aspect = 96;
+
+// The font a device context draws with: its selected font object, or the system font's request
+// should the selection not be a font at all.
+kd508::font::SizedFont& selected_font(const DeviceContext& dc) {
+    static const FontObject system_font_request{};
+    const FontObject* object = find_gdi<FontObject>(dc.font);
+    if (!object) object = &system_font_request;
+    return kd508::font::sized_font(
+        kd508::font::FontRequest{object->height, object->fixed_pitch, object->face_name});
+}
+
+std::int64_t measured_width(kd508::font::SizedFont& font, const char* text, int count) {
+    std::int64_t width = 0;
+    for (int i = 0; i < count; ++i) width += font.advance(static_cast<unsigned char>(text[i]));
+    return width;
+}
+
+}  // namespace
+
+HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientation*/, int weight,
+                         DWORD italic, DWORD underline, DWORD strike_out, DWORD /*char_set*/,
+                         DWORD /*output_precision*/, DWORD /*clip_precision*/, DWORD /*quality*/,
+                         DWORD pitch_and_family, LPCSTR face_name) {
+    FontObject font;
+    font.height = height;
+    font.weight = weight;
+    font.italic = italic != 0;
+    font.underline = underline != 0;
+    font.strike_out = strike_out != 0;
+    font.pitch_and_family = pitch_and_family;
+    if (face_name) font.face_name = std::string(face_name).substr(0, face_name_capacity);
+    // The modern family is the fixed-pitch one, so asking for it counts as asking for fixed pitch.
+    font.fixed_pitch = (pitch_and_family & pitch_mask) == FIXED_PITCH ||
+                       (pitch_and_family & family_mask) == FF_MODERN;
+    return static_cast<HFONT>(add_gdi_object(GdiObject{std::move(font)}));
+}
+
+BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
+    DeviceContext* dc = find_device_context(handle);
+    if (!dc || count < 0 || (!text && count > 0)) return FALSE;
+    kd508::font::SizedFont& font = selected_font(*dc);
+    const kd508::font::FontMetrics& metrics = font.metrics();
+    const kd508::raster::Surface surface = target_surface(*dc);
+
+    // The pen runs in 64 bits: a cell that starts near INT_MAX may end past it.
+    const std::int64_t device_left = x;
+    const std::int64_t device_top = y;
+    const std::int64_t baseline = device_top + metrics.ascent;
+    kd508::font::TouchedArea touched;
+
+    if (dc->background_mode == OPAQUE) {
+        touched = kd508::font::fill_box(surface, device_left, device_top,
+                                        device_left + measured_width(font, text, count),
+                                        device_top + metrics.cell_height,
+                                        pixel_from_colorref(dc->background_colour));
+    }
+
+    const kd508::raster::Pixel colour = pixel_from_colorref(dc->text_colour);
+    std::int64_t pen = device_left;
+    for (int i = 0; i < count && pen < surface.width; ++i) {
+        const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
+        touched = kd508::font::united(
+            touched, kd508::font::blend_coverage(surface, pen + glyph.left, baseline - glyph.top,
+                                                 glyph.coverage.data(), glyph.width, glyph.rows,
+                                                 colour));
+        pen += glyph.advance;
+    }
+
+    if (!touched.empty()) {
+        note_drawn(*dc, RECT{touched.left, touched.top, touched.right, touched.bottom});
+    }
+    return TRUE;
+}
+
+BOOL WINAPI GetTextExtentPointA(HDC handle, LPCSTR text, int count, LPSIZE size) {
+    DeviceContext* dc = find_device_context(handle);
+    if (!dc || !size || count < 0 || (!text && count > 0)) return FALSE;
+    kd508::font::SizedFont& font = selected_font(*dc);
+    // Every byte counts, a newline included: the extent is one line whatever the text holds.
+    size->cx = static_cast<LONG>(std::min<std::int64_t>(measured_width(font, text, count), LONG_MAX));
+    size->cy = font.metrics().cell_height;
+    return TRUE;
+}
+
+BOOL WINAPI GetTextMetricsA(HDC handle, LPTEXTMETRICA metrics) {
+    DeviceContext* dc = find_device_context(handle);
+    if (!dc || !metrics) return FALSE;
+    const kd508::font::FontMetrics& cell = selected_font(*dc).metrics();
+    *metrics = TEXTMETRICA{};
+    metrics->tmHeight = cell.cell_height;
+    metrics->tmAscent = cell.ascent;
+    metrics->tmDescent = cell.descent;
+    metrics->tmInternalLeading = cell.internal_leading;
+    metrics->tmExternalLeading = cell.external_leading;
+    metrics->tmAveCharWidth = cell.average_width;
+    metrics->tmMaxCharWidth = cell.max_width;
+    // Faces are drawn as they are: no bold or slanted versions are made up.
+    metrics->tmWeight = FW_NORMAL;
+    metrics->tmDigitizedAspectX = digitized_aspect;
+    metrics->tmDigitizedAspectY = digitized_aspect;
+    metrics->tmFirstChar = first_character;
+    metrics->tmLastChar = last_character;
+    metrics->tmDefaultChar = default_character;
+    metrics->tmBreakChar = break_character;
+    metrics->tmPitchAndFamily = cell.fixed_pitch ? static_cast<BYTE>(FF_MODERN) : variable_pitch_flag;
+    metrics->tmCharSet = ANSI_CHARSET;
+    return TRUE;
+}

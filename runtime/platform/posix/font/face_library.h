@@ -1,0 +1,43 @@
+// The font files of the process: found through fontconfig, opened with FreeType once, and kept
+// open until the process ends. The cache lives outside the layer's state record on purpose: a
+// reset of the layer drops fonts (GDI objects) but never the faces behind them, so creating and
+// deleting a font for every text call costs no file access.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct FT_FaceRec_;
+
+namespace kd508::font {
+
+// A scalable face and the design measures the cell metrics are computed from, in font units.
+struct Face {
+    FT_FaceRec_* handle = nullptr;
+    std::string family;
+    std::string file;
+    int units_per_em = 0;
+    // The vertical extent a cell must hold: the face's Windows ascent and descent when it has
+    // them, else its horizontal-header ascender and descender. Both are positive.
+    int cell_ascent = 0;
+    int cell_descent = 0;
+    // Line gap beyond the cell that the face asks for (external leading), never negative.
+    int extra_line_gap = 0;
+    // Average character width from the face's tables, 0 when it gives none.
+    int average_width = 0;
+    int max_advance = 0;
+    bool fixed_width = false;
+};
+
+// The face for a font request. An empty or unknown face name gives the default face for the
+// pitch asked for: monospace for a fixed-pitch request, sans otherwise. When fontconfig offers
+// nothing usable the first scalable face it knows is taken, and on a machine without any
+// scalable face the result is null (text then measures but draws no ink).
+const Face* find_face(std::string_view face_name, bool fixed_pitch);
+
+// How many font files this process has opened so far; tests use it to prove that fonts created
+// per call never reopen a file.
+std::int64_t face_files_opened();
+
+}  // namespace kd508::font

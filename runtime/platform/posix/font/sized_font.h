@@ -1,0 +1,88 @@
+// One face at one size: the cell metrics of the text calls and the glyphs, each rendered once
+// as 8-bit antialiased coverage and then reused for every later call at that size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+struct FT_SizeRec_;
+
+namespace kd508::font {
+
+struct Face;
+
+// What CreateFontA asked for, as far as the choice of face and size goes.
+struct FontRequest {
+    int height = 0;  // negative: character (em) height; positive: cell height; 0: the default
+    bool fixed_pitch = false;
+    std::string_view face_name;
+};
+
+// The cell height a request of height 0 gets.
+inline constexpr int default_cell_height = 16;
+// Requested heights are held to this many pixels, in either sense, so that no request can ask
+// for glyph bitmaps larger than any screen.
+inline constexpr int largest_height = 1024;
+
+// Cell metrics in device pixels.
+struct FontMetrics {
+    int ascent = 0;   // baseline below the cell's top
+    int descent = 0;  // cell bottom below the baseline
+    int cell_height = 0;  // ascent + descent
+    int internal_leading = 0;  // cell height less the em height
+    int external_leading = 0;  // gap the face asks for between lines, outside the cell
+    int average_width = 0;
+    int max_width = 0;
+    bool fixed_pitch = false;  // every character has the same advance
+};
+
+// A glyph's coverage: `rows` rows of `width` bytes, 0 (none) to 255 (full). `left` is the
+// bitmap's first column right of the pen position, `top` its first row above the baseline.
+struct Glyph {
+    int advance = 0;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int rows = 0;
+    std::vector<std::uint8_t> coverage;
+};
+
+class SizedFont {
+public:
+    // A height already normalised (non-zero, within largest_height); uniform_advances gives
+    // every character the advance of the widest letter.
+    SizedFont(const Face* face, int requested_height, bool uniform_advances);
+    ~SizedFont();
+    SizedFont(const SizedFont&) = delete;
+    SizedFont& operator=(const SizedFont&) = delete;
+
+    const FontMetrics& metrics() const { return metrics_; }
+    // The glyph of a Windows-1252 byte, rendered on first use.
+    const Glyph& glyph(unsigned char byte);
+    int advance(unsigned char byte) { return glyph(byte).advance; }
+    std::size_t coverage_bytes() const { return coverage_bytes_; }
+
+private:
+    void render(unsigned char byte, Glyph& glyph);
+
+    const Face* face_;
+    FT_SizeRec_* size_ = nullptr;
+    double em_pixels_ = 0;
+    FontMetrics metrics_;
+    int uniform_advance_ = 0;  // the one advance of a fixed-pitch font
+    std::array<Glyph, 256> glyphs_;
+    std::array<bool, 256> rendered_{};
+    std::size_t coverage_bytes_ = 0;
+};
+
+// The sized font for a request, made on first use and then kept. The reference stays valid
+// until the next call: a cache that has grown past its limits is emptied before a new entry is
+// made, so every text call looks its font up afresh.
+SizedFont& sized_font(const FontRequest& request);
+
+// Glyphs rendered by this process so far; a glyph drawn twice at one size counts once.
+std::int64_t glyphs_rendered();
+
+}  // namespace kd508::font

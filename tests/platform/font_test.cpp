@@ -1,0 +1,252 @@
+// The font layer on its own: faces, cell metrics, the glyph cache and the blending kernels.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "font/face_library.h"
+#include "font/glyph_blend.h"
+#include "font/sized_font.h"
+#include "font/windows_1252.h"
+
+namespace kd508::font {
+namespace {
+
+SizedFont& sans(int height) { return sized_font(FontRequest{height, false, ""}); }
+SizedFont& mono(int height) { return sized_font(FontRequest{height, true, ""}); }
+
+TEST(Windows1252, MapsTheUpperControlRangeThroughTheCodePage) {
+    EXPECT_EQ(unicode_from_windows_1252(0x80), U'\u20AC');
+    EXPECT_EQ(unicode_from_windows_1252(0x85), U'\u2026');
+    EXPECT_EQ(unicode_from_windows_1252(0x9F), U'\u0178');
+    // Undefined positions and everything outside the range keep their value.
+    for (unsigned char undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        EXPECT_EQ(unicode_from_windows_1252(undefined), char32_t{undefined});
+    }
+    EXPECT_EQ(unicode_from_windows_1252('\n'), U'\n');
+    EXPECT_EQ(unicode_from_windows_1252('A'), U'A');
+    EXPECT_EQ(unicode_from_windows_1252(0x7F), U'\u007F');
+    EXPECT_EQ(unicode_from_windows_1252(0xA0), U'\u00A0');
+    EXPECT_EQ(unicode_from_windows_1252(0xE9), U'\u00E9');
+    EXPECT_EQ(unicode_from_windows_1252(0xFF), U'\u00FF');
+}
+
+TEST(FaceLibrary, FindsScalableDefaultFacesAndFallsBackForUnknownNames) {
+    const Face* sans_face = find_face("", false);
+    const Face* mono_face = find_face("", true);
+    ASSERT_NE(sans_face, nullptr);
+    ASSERT_NE(mono_face, nullptr);
+    EXPECT_GT(sans_face->units_per_em, 0);
+    EXPECT_GT(sans_face->cell_ascent + sans_face->cell_descent, 0);
+
+    EXPECT_EQ(find_face("KD508-font", false), sans_face);
+    EXPECT_EQ(find_face("no such face at all", false), sans_face);
+    // A family the machine has is taken by name, whatever pitch was asked for.
+    EXPECT_EQ(find_face(mono_face->family, false), mono_face);
+    // Names are compared without regard to case.
+    std::string shouted = mono_face->family;
+    for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(find_face(shouted, false), mono_face);
+}
+
+TEST(FaceLibrary, OpensEachFileOnceForTheProcess) {
+    find_face("", false);
+    find_face("", true);
+    const auto opened = face_files_opened();
+    for (int i = 0; i < 100; ++i) {
+        find_face("KD508-font", false);
+        find_face("", true);
+        sized_font(FontRequest{-(i % 40) - 1, i % 2 == 0, "KD508-font"});
+    }
+    EXPECT_EQ(face_files_opened(), opened);
+}
+
+TEST(CellMetrics, NegativeHeightAsksForCharacterHeight) {
+    for (int em : {5, 12, 127}) {
+        SCOPED_TRACE(em);
+        const FontMetrics& metrics = sans(-em).metrics();
+        EXPECT_EQ(metrics.ascent + metrics.descent, metrics.cell_height);
+        // The cell holds the em and a little more, never less.
+        EXPECT_GE(metrics.cell_height, em);
+        EXPECT_LE(metrics.cell_height, em * 3 / 2 + 1);
+        EXPECT_EQ(metrics.internal_leading, metrics.cell_height - em);
+        EXPECT_GT(metrics.ascent, metrics.descent);
+        EXPECT_GT(metrics.average_width, 0);
+        EXPECT_GE(metrics.max_width, metrics.average_width);
+    }
+    EXPECT_LT(sans(-12).metrics().cell_height, sans(-127).metrics().cell_height);
+}
+
+TEST(CellMetrics, PositiveHeightAsksForTheCellAndZeroForTheDefault) {
+    for (int cell : {1, 7, 16, 40, 300}) {
+        SCOPED_TRACE(cell);
+        const FontMetrics& metrics = sans(cell).metrics();
+        EXPECT_EQ(metrics.cell_height, cell);
+        EXPECT_EQ(metrics.ascent + metrics.descent, cell);
+    }
+    EXPECT_EQ(sans(0).metrics().cell_height, default_cell_height);
+    EXPECT_EQ(mono(0).metrics().cell_height, default_cell_height);
+}
+
+TEST(CellMetrics, ExtremeHeightsAreHeldToTheLargestSize) {
+    for (int height : {INT_MIN, INT_MIN + 1, -largest_height - 1, INT_MAX}) {
+        SCOPED_TRACE(height);
+        const FontMetrics& metrics = sans(height).metrics();
+        EXPECT_GT(metrics.cell_height, 0);
+        EXPECT_LE(metrics.cell_height, largest_height * 2);
+    }
+    EXPECT_EQ(sans(INT_MAX).metrics().cell_height, largest_height);
+}
+
+TEST(Glyphs, FixedPitchFontHasOneAdvanceForEveryByte) {
+    SizedFont& font = mono(0);
+    EXPECT_TRUE(font.metrics().fixed_pitch);
+    const int advance = font.advance('M');
+    EXPECT_GT(advance, 0);
+    EXPECT_EQ(font.metrics().average_width, advance);
+    for (int byte = 0; byte < 256; ++byte) {
+        EXPECT_EQ(font.advance(static_cast<unsigned char>(byte)), advance) << "byte " << byte;
+    }
+}
+
+TEST(Glyphs, ProportionalFontHasNarrowAndWideLetters) {
+    SizedFont& font = sans(-20);
+    EXPECT_FALSE(font.metrics().fixed_pitch);
+    EXPECT_LT(font.advance('i'), font.advance('W'));
+}
+
+TEST(Glyphs, ControlBytesDrawAsTheMissingGlyphAndStillAdvance) {
+    SizedFont& font = sans(-16);
+    const Glyph& newline = font.glyph('\n');
+    const Glyph& other_control = font.glyph(0x01);
+    EXPECT_GT(newline.advance, 0);
+    EXPECT_EQ(newline.advance, other_control.advance);
+    EXPECT_EQ(newline.coverage, other_control.coverage);
+    // The euro sign is a real glyph in the upper range, not the missing box.
+    EXPECT_NE(font.glyph(0x80).coverage, newline.coverage);
+}
+
+TEST(Glyphs, InkStaysInsideTheCellForOrdinaryLetters) {
+    for (int height : {-5, -12, -127, 0}) {
+        SCOPED_TRACE(height);
+        SizedFont& font = sans(height);
+        const FontMetrics& metrics = font.metrics();
+        for (unsigned char byte : {'M', 'g', 'j', 'y', 'b', 'A', '_'}) {
+            const Glyph& glyph = font.glyph(byte);
+            EXPECT_GE(metrics.ascent - glyph.top, 0) << byte;
+            EXPECT_LE(metrics.ascent - glyph.top + glyph.rows, metrics.cell_height) << byte;
+        }
+    }
+}
+
+TEST(Glyphs, RenderedOncePerSizeThenReused) {
+    SizedFont& font = sans(-33);
+    const Glyph& first = font.glyph('Q');
+    const auto rendered = glyphs_rendered();
+    const Glyph& again = sized_font(FontRequest{-33, false, "KD508-font"}).glyph('Q');
+    EXPECT_EQ(&first, &again);
+    EXPECT_EQ(glyphs_rendered(), rendered);
+
+    // Another size is another glyph.
+    sans(-34).glyph('Q');
+    EXPECT_EQ(glyphs_rendered(), rendered + 1);
+}
+
+TEST(Glyphs, CoverageIsAntialiased) {
+    const Glyph& glyph = sans(-40).glyph('O');
+    ASSERT_EQ(glyph.coverage.size(), static_cast<std::size_t>(glyph.width * glyph.rows));
+    bool partial = false, full = false;
+    for (std::uint8_t value : glyph.coverage) {
+        partial |= value > 0 && value < 255;
+        full |= value == 255;
+    }
+    EXPECT_TRUE(partial);
+    EXPECT_TRUE(full);
+}
+
+// ---- kernels ------------------------------------------------------------------------------
+
+constexpr raster::Pixel white = 0xFFFFFF;
+constexpr raster::Pixel red = 0xFF0000;
+
+struct Canvas {
+    std::vector<raster::Pixel> pixels;
+    raster::Surface surface;
+    Canvas(int width, int height) : pixels(static_cast<std::size_t>(width * height), white) {
+        surface = raster::Surface{pixels.data(), width, height, width};
+    }
+    raster::Pixel at(int x, int y) const { return pixels[static_cast<std::size_t>(y * surface.stride + x)]; }
+    int count(raster::Pixel colour) const {
+        int n = 0;
+        for (raster::Pixel p : pixels) n += p == colour;
+        return n;
+    }
+};
+
+TEST(BlendKernel, MixesColourByCoverage) {
+    Canvas canvas(4, 1);
+    const std::uint8_t coverage[] = {0, 128, 255};
+    const TouchedArea area = blend_coverage(canvas.surface, 1, 0, coverage, 3, 1, red);
+    EXPECT_EQ(canvas.at(0, 0), white);
+    EXPECT_EQ(canvas.at(1, 0), white);          // no coverage leaves the pixel
+    EXPECT_EQ(canvas.at(2, 0), 0xFF7F7Fu);      // half of red over white
+    EXPECT_EQ(canvas.at(3, 0), red);
+    EXPECT_EQ(area.left, 1);
+    EXPECT_EQ(area.right, 4);
+}
+
+TEST(BlendKernel, ClipsAtEveryEdge) {
+    Canvas canvas(3, 3);
+    const std::vector<std::uint8_t> full(25, 255);
+    const TouchedArea area = blend_coverage(canvas.surface, -1, -1, full.data(), 5, 5, red);
+    EXPECT_EQ(canvas.count(red), 9);
+    EXPECT_EQ(area.left, 0);
+    EXPECT_EQ(area.top, 0);
+    EXPECT_EQ(area.right, 3);
+    EXPECT_EQ(area.bottom, 3);
+
+    // Only the corner pixel of a bitmap hanging off the bottom right.
+    Canvas corner(3, 3);
+    blend_coverage(corner.surface, 2, 2, full.data(), 5, 5, red);
+    EXPECT_EQ(corner.count(red), 1);
+    EXPECT_EQ(corner.at(2, 2), red);
+}
+
+TEST(BlendKernel, FarPositionsTouchNothing) {
+    Canvas canvas(3, 3);
+    const std::vector<std::uint8_t> full(4, 255);
+    for (std::int64_t far : {std::int64_t{INT_MIN}, std::int64_t{INT_MAX}, std::int64_t{INT_MIN} - 600,
+                             std::int64_t{INT_MAX} + 600}) {
+        EXPECT_TRUE(blend_coverage(canvas.surface, far, 0, full.data(), 2, 2, red).empty());
+        EXPECT_TRUE(blend_coverage(canvas.surface, 0, far, full.data(), 2, 2, red).empty());
+        EXPECT_TRUE(fill_box(canvas.surface, far, far, far + 10, far + 10, red).empty());
+    }
+    EXPECT_EQ(canvas.count(red), 0);
+    // A box from far left to far right fills the whole row band it covers.
+    fill_box(canvas.surface, INT_MIN, 1, INT_MAX, 2, red);
+    EXPECT_EQ(canvas.count(red), 3);
+}
+
+TEST(BlendKernel, ReversedOrEmptyBoxesFillNothing) {
+    Canvas canvas(4, 4);
+    EXPECT_TRUE(fill_box(canvas.surface, 3, 0, 1, 4, red).empty());
+    EXPECT_TRUE(fill_box(canvas.surface, 1, 1, 1, 3, red).empty());
+    EXPECT_TRUE(blend_coverage(canvas.surface, 0, 0, nullptr, 2, 2, red).empty());
+    EXPECT_EQ(canvas.count(red), 0);
+}
+
+TEST(BlendKernel, UnitedAreaHoldsBoth) {
+    const TouchedArea a{1, 2, 3, 4};
+    const TouchedArea b{5, 0, 6, 1};
+    const TouchedArea both = united(a, b);
+    EXPECT_EQ(both.left, 1);
+    EXPECT_EQ(both.top, 0);
+    EXPECT_EQ(both.right, 6);
+    EXPECT_EQ(both.bottom, 4);
+    EXPECT_EQ(united(TouchedArea{}, a).left, 1);
+    EXPECT_EQ(united(a, TouchedArea{}).right, 3);
+}
+
+}  // namespace
+}  // namespace kd508::font
