@@ -35,9 +35,9 @@ constexpr unsigned char first_printable = 0x20;
 constexpr unsigned char delete_byte = 0x7F;
 
 // The sized fonts kept at once, and the coverage they may hold together, before the cache starts
-// afresh. The program itself uses a handful of sizes; the limits only matter to callers that
-// sweep through sizes.
-constexpr std::size_t cache_entry_limit = 32;
+// afresh. The entries are enough for every text size the runtime can ask for (0 to 127) in both
+// pitches, so the limits only matter to callers that sweep through larger sizes.
+constexpr std::size_t cache_entry_limit = 256;
 constexpr std::size_t cache_coverage_limit = 16u << 20;
 
 std::int64_t rendered_count = 0;
