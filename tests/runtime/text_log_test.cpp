@@ -14,6 +14,10 @@ using ::testing::ElementsAre;
 
 class TextLog : public OpenRuntime {
 protected:
+    // The windows get their first paint, as the event wait would give them, so that the text
+    // window starts white.
+    TextLog() { dispatch_pending(); }
+
     HWND text_window() const { return runtime_state().text_window; }
 
     int line_pitch() const {
