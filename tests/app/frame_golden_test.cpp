@@ -1,0 +1,200 @@
+// Whole frames: what the frame draws, in which order and how many calls, and golden images of
+// what the window shows afterwards.
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+#include "app/golden_image.h"
+#include "backdrop.h"
+#include "bug_figures.h"
+#include "frame.h"
+#include "kd508.h"
+#include "panel.h"
+#include "walk_state.h"
+#include "../../runtime/src/window_lifecycle.h"
+
+namespace bugwalk {
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::SizeIs;
+using Lines = std::vector<std::string>;
+
+// Points inside the "Add Bug", "New Color" and "SCARE" buttons.
+constexpr int button_x = -250;
+constexpr int add_bug_y = 60;
+constexpr int new_color_y = 80;
+constexpr int scare_y = 110;
+constexpr int most_calls_in_a_frame = 289;
+
+class FrameTest : public ::testing::Test {
+protected:
+    testing::OpenedRuntime runtime;
+    WalkState state;
+
+    void SetUp() override {
+        KD508_clear();
+        init_walk_state(state);
+    }
+
+    void click(int x, int y) {
+        state.click_x = x;
+        state.click_y = y;
+        apply_event(state, KD508_MOUSE);
+    }
+
+    void periodic_events(int count) {
+        for (int i = 0; i < count; ++i) {
+            apply_event(state, KD508_PERIODIC);
+        }
+    }
+
+    // The lines a call sequence writes, read piece by piece so that none is lost from the ring.
+    template <typename Draw>
+    Lines lines_of(Draw draw) {
+        testing::LogReader log;
+        draw();
+        return log.take();
+    }
+
+    // What the window shows once the runtime has copied the canvas to it.
+    testing::Image shown() {
+        kd508::copy_canvas_to_window();
+        const HWND window = runtime.graphics_window();
+        return {runtime.driver().client_width(window), runtime.driver().client_height(window),
+                runtime.driver().client_pixels(window)};
+    }
+};
+
+Lines tail(const Lines& lines, std::size_t n) {
+    return Lines(lines.end() - static_cast<std::ptrdiff_t>(n), lines.end());
+}
+
+TEST_F(FrameTest, FirstFrameIsBackdropPanelAndSlotZeroWalking) {
+    state.bug_count = 3;  // the first frame shows slot 0 alone, whatever the count says
+    Lines expected = lines_of([] { draw_panel(); });
+    for (const std::string& line :
+         lines_of([this] { draw_walking_bug(state.bug_x[0], -90, 16, KD508_RED, 0); })) {
+        expected.push_back(line);
+    }
+    const int before = testing::log_position();
+    draw_first_frame(state);
+    // 17 backdrop + 18 panel + 15 bug calls: twice round the ring.
+    EXPECT_EQ(testing::log_position(), before);
+    EXPECT_EQ(testing::newest_log_lines(25), tail(expected, 25));
+}
+
+TEST_F(FrameTest, ElevenScaredBugsMakeAtMost289CallsAndTheFrameMakesThoseCalls) {
+    state.bug_count = max_bugs;
+    state.scared = 1;
+    state.step_count = 0;  // the even scared pose is the longer one
+    state.bug_x[0] = 112;  // both scare figures
+
+    Lines pieces = lines_of([] { draw_backdrop(); });
+    EXPECT_THAT(pieces, SizeIs(17));
+    const Lines panel = lines_of([] { draw_panel(); });
+    EXPECT_THAT(panel, SizeIs(18));
+    pieces.insert(pieces.end(), panel.begin(), panel.end());
+    for (int i = 0; i < max_bugs; ++i) {
+        const Lines bug = lines_of([&] {
+            draw_bug(state.bug_x[i], state.bug_y, state.bug_size, state.bug_color, state.scared,
+                     state.step_count);
+        });
+        EXPECT_THAT(bug, SizeIs(22));
+        pieces.insert(pieces.end(), bug.begin(), bug.end());
+    }
+    const Lines figures = lines_of([&] { draw_scare_figures(state.bug_x[0], state.bug_size); });
+    EXPECT_THAT(figures, SizeIs(12));
+    pieces.insert(pieces.end(), figures.begin(), figures.end());
+    EXPECT_LE(pieces.size(), static_cast<std::size_t>(most_calls_in_a_frame));
+
+    const int before = testing::log_position();
+    draw_frame(state);
+    const int written = (testing::log_position() - before + 25) % 25;
+    EXPECT_EQ(written, static_cast<int>(pieces.size() % 25));
+    EXPECT_EQ(testing::newest_log_lines(25), tail(pieces, 25));
+}
+
+TEST_F(FrameTest, NoMoreThanElevenBugsAreDrawnWhateverTheCount) {
+    state.bug_count = max_bugs;
+    int before = testing::log_position();
+    draw_frame(state);
+    const int eleven = (testing::log_position() - before + 25) % 25;
+    const Lines eleven_tail = testing::newest_log_lines(25);
+
+    state.bug_count = 1000;
+    before = testing::log_position();
+    draw_frame(state);
+    EXPECT_EQ((testing::log_position() - before + 25) % 25, eleven);
+    EXPECT_EQ(testing::newest_log_lines(25), eleven_tail);
+}
+
+TEST_F(FrameTest, ScareFiguresFollowSlotZeroEvenWithNoBugShown) {
+    state.bug_count = 0;
+    state.scared = 1;
+    state.bug_x[0] = 0;
+    const Lines panel = lines_of([] { draw_panel(); });
+    const Lines figures = lines_of([] { draw_scare_figures(0, 16); });
+    Lines expected(panel.end() - 1, panel.end());
+    expected.insert(expected.end(), figures.begin(), figures.end());
+
+    draw_frame(state);
+    EXPECT_EQ(testing::newest_log_lines(13), expected);
+}
+
+TEST_F(FrameTest, WalkingFrameEndsWithTheLastShownBug) {
+    state.bug_count = 2;
+    const Lines second = lines_of([&] { draw_walking_bug(state.bug_x[1], -90, 16, KD508_RED, 0); });
+    draw_frame(state);
+    EXPECT_EQ(testing::newest_log_lines(static_cast<int>(second.size())), second);
+}
+
+// ---- golden images of what the window shows ----
+
+TEST_F(FrameTest, GoldenFirstFrame) {
+    draw_first_frame(state);
+    EXPECT_TRUE(testing::matches_golden("first_frame", shown()));
+}
+
+TEST_F(FrameTest, GoldenAfterThirteenPeriodicEvents) {
+    // The thirteenth event wraps slot 10, the last one, so the count starts again at 0.
+    periodic_events(13);
+    ASSERT_EQ(state.bug_x[0], 215);
+    ASSERT_EQ(state.step_count, 0);
+    draw_frame(state);
+    EXPECT_TRUE(testing::matches_golden("after_13_periodic_events", shown()));
+}
+
+TEST_F(FrameTest, GoldenScareWithBothFigures) {
+    click(button_x, scare_y);
+    state.bug_x[0] = 112;
+    draw_frame(state);
+    EXPECT_TRUE(testing::matches_golden("scare_both_figures", shown()));
+}
+
+TEST_F(FrameTest, GoldenScareDuringAHop) {
+    click(button_x, scare_y);
+    periodic_events(5);
+    ASSERT_EQ(state.bug_y, -70);
+    draw_frame(state);
+    EXPECT_TRUE(testing::matches_golden("scare_hop", shown()));
+}
+
+TEST_F(FrameTest, GoldenElevenBugsAfterTwentyThreeNewColors) {
+    for (int i = 0; i < 10; ++i) {
+        click(button_x, add_bug_y);
+    }
+    for (int i = 0; i < 23; ++i) {
+        click(button_x, new_color_y);
+    }
+    ASSERT_EQ(state.bug_count, 11);
+    ASSERT_EQ(state.bug_color, KD508_WHITE);
+    draw_frame(state);
+    EXPECT_TRUE(testing::matches_golden("eleven_bugs_new_color_23", shown()));
+}
+
+}  // namespace
+}  // namespace bugwalk
