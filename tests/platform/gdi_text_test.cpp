@@ -264,6 +264,28 @@ TEST_F(TextCanvas, FarCoordinatesAreSafeAndClip) {
     EXPECT_EQ(band.right, std::min<int>(-100 + extent(text).cx, canvas_width) - 1);
 }
 
+TEST_F(TextCanvas, TextOnAWindowIsShownThroughThePresenter) {
+    WNDCLASSA description{};
+    description.lpfnWndProc = DefWindowProcA;
+    description.lpszClassName = "TextProbe";
+    ASSERT_NE(RegisterClassA(&description), 0);
+    HWND window = CreateWindowExA(0, "TextProbe", "Text", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    HDC window_dc = GetDC(window);
+    SetBkColor(window_dc, blue);
+    const auto frames = driver.frames_shown(window);
+    EXPECT_TRUE(TextOutA(window_dc, 3, 4, "Go", 2));
+    EXPECT_GT(driver.frames_shown(window), frames);
+    EXPECT_EQ(driver.client_pixel(window, 3, 4), 0x0000FFu);
+
+    // Text that lands wholly outside the client area tells the presenter nothing.
+    const auto after = driver.frames_shown(window);
+    TextOutA(window_dc, -500, 4, "Go", 2);
+    EXPECT_EQ(driver.frames_shown(window), after);
+    ReleaseDC(window, window_dc);
+}
+
 TEST_F(TextCanvas, RefusesWhatTheSystemRefuses) {
     SIZE size{};
     TEXTMETRICA tm{};
