@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "font/face_library.h"
@@ -163,6 +164,22 @@ TEST(Glyphs, CoverageIsAntialiased) {
     }
     EXPECT_TRUE(partial);
     EXPECT_TRUE(full);
+}
+
+// Run once more by CTest with fontconfig pointed at an empty configuration: text must still
+// measure, with a cell of the usual proportions, and draw nothing.
+TEST(WithoutFaces, TextStillMeasuresAndDrawsNoInk) {
+    if (!std::getenv("KD508_FONT_TEST_WITHOUT_FACES")) GTEST_SKIP() << "needs a machine without fonts";
+    EXPECT_EQ(find_face("", false), nullptr);
+    EXPECT_EQ(find_face("", true), nullptr);
+    SizedFont& font = sans(-12);
+    EXPECT_EQ(font.metrics().ascent + font.metrics().descent, font.metrics().cell_height);
+    EXPECT_GE(font.metrics().cell_height, 12);
+    EXPECT_EQ(sans(0).metrics().cell_height, default_cell_height);
+    EXPECT_GT(font.advance('a'), 0);
+    EXPECT_GT(font.advance('\n'), 0);
+    EXPECT_TRUE(font.glyph('a').coverage.empty());
+    EXPECT_EQ(face_files_opened(), 0);
 }
 
 // ---- kernels ------------------------------------------------------------------------------
