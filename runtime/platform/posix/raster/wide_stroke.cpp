@@ -54,6 +54,9 @@ void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t 
     // fall between rows, for an even one the lower bound row is in and the upper one out.
     const std::int64_t first_row = std::min(a.y, b.y) - width / 2;
     const std::int64_t end_row = std::max(a.y, b.y) + (width + 1) / 2;
+    // A stroke wholly left or right of the surface needs no row of work.
+    const std::int64_t reach = width / 2 + 1;
+    if (std::max(a.x, b.x) + reach < 0 || std::min(a.x, b.x) - reach >= surface.width) return;
     const RowRange rows = visible_rows(surface, first_row, end_row);
 
     for (int y = rows.begin; y < rows.end; ++y) {
