@@ -9,6 +9,9 @@ namespace kd508::headless {
 namespace {
 // How far a test may let the virtual clock run before a wait counts as hung.
 inline constexpr std::int64_t default_stall_limit_ms = 10 * 60 * 1000;
+// Polls in a row with no wait and no input in between: the virtual clock stands still while a
+// caller spins, so a loop that never waits would otherwise never see time pass.
+inline constexpr std::int64_t spinning_poll_limit = 5'000'000;
 }  // namespace
 
 HeadlessPresenter::HeadlessPresenter(platform::ScreenSize screen)
@@ -59,11 +62,16 @@ bool HeadlessPresenter::run_due_actions() {
 
 void HeadlessPresenter::poll() {
     ++polls_;
-    run_due_actions();
+    if (run_due_actions()) {
+        polls_without_progress_ = 0;
+    } else if (++polls_without_progress_ > spinning_poll_limit) {
+        throw HeadlessStall("the layer polls again and again without ever waiting");
+    }
 }
 
 void HeadlessPresenter::wait(std::optional<std::int64_t> deadline_ms) {
     ++waits_;
+    polls_without_progress_ = 0;
     if (run_due_actions()) return;
     std::optional<std::int64_t> next = deadline_ms;
     if (!actions_.empty() && (!next || actions_.begin()->first < *next)) next = actions_.begin()->first;

@@ -54,6 +54,7 @@ private:
     std::int64_t stall_limit_ms_;
     std::int64_t polls_ = 0;
     std::int64_t waits_ = 0;
+    std::int64_t polls_without_progress_ = 0;
 };
 
 }  // namespace kd508::headless
