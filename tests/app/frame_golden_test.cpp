@@ -145,13 +145,6 @@ TEST_F(FrameTest, ScareFiguresFollowSlotZeroEvenWithNoBugShown) {
     EXPECT_EQ(testing::newest_log_lines(13), expected);
 }
 
-TEST_F(FrameTest, WalkingFrameEndsWithTheLastShownBug) {
-    state.bug_count = 2;
-    const Lines second = lines_of([&] { draw_walking_bug(state.bug_x[1], -90, 16, KD508_RED, 0); });
-    draw_frame(state);
-    EXPECT_EQ(testing::newest_log_lines(static_cast<int>(second.size())), second);
-}
-
 // ---- golden images of what the window shows ----
 
 TEST_F(FrameTest, GoldenFirstFrame) {

@@ -133,11 +133,6 @@ TEST_F(PanelTest, PointsItCannotMapDrawTheInternalErrorAndChangeNothing) {
     EXPECT_EQ(button_at(INT_MIN, 100), "error");
 }
 
-TEST_F(PanelTest, InternalErrorIsRedTextAtTheCentre) {
-    report_internal_error();
-    EXPECT_THAT(log.take(), ElementsAre(internal_error_line));
-}
-
 constexpr int x_in_column = -250;
 constexpr int go_y = 230;
 constexpr int stop_y = 210;
