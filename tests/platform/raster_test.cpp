@@ -25,6 +25,7 @@ using LineTest = LayerTest;
 using ClippingTest = LayerTest;
 using LimitsTest = LayerTest;
 using PixelTest = LayerTest;
+using WindowDrawingTest = LayerTest;
 
 using kd508::testing::black;
 using kd508::testing::blue;
@@ -539,6 +540,13 @@ TEST_F(LimitsTest, LinesAndPolygonsSpanningTheWholeCoordinateRangeStayExact) {
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 12; ++x) EXPECT_EQ(painted(canvas, x, y), x == y) << x << "," << y;
 
+    // Slope (2^32 - 2) / (2^32 - 1): just under the diagonal, so it passes (x, x - 1) here;
+    // the products along it need more than 64 bits.
+    RasterCanvas shallow(12, 10);
+    line(shallow.dc(), INT_MIN, INT_MIN, INT_MAX, INT_MAX - 1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 12; ++x) EXPECT_EQ(painted(shallow, x, y), y == x - 1) << x << "," << y;
+
     // A triangle whose slanted edge is the diagonal x == y: centres on it are on its left edge.
     RasterCanvas filled(12, 10);
     filled.use_pen(PS_NULL, 1, black);
@@ -601,6 +609,50 @@ TEST_F(PixelTest, StaleDeviceContextsAreRefused) {
     EXPECT_FALSE(LineTo(dc, 1, 1));
     EXPECT_EQ(SetPixel(dc, 0, 0, black), CLR_INVALID);
     EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);
+}
+
+// ---- drawing on a window ---------------------------------------------------------------------
+
+TEST_F(WindowDrawingTest, ShapesOnAWindowReachThePresenterAndShapesBesideItDoNot) {
+    WNDCLASSA description{};
+    description.lpfnWndProc = DefWindowProcA;
+    description.lpszClassName = "ShapeProbe";
+    ASSERT_NE(RegisterClassA(&description), 0);
+    HWND window = CreateWindowExA(0, "ShapeProbe", "Shapes", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    HDC dc = GetDC(window);
+    HGDIOBJ pen = CreatePen(PS_SOLID, 3, red);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    const POINT triangle[] = {{20, 20}, {30, 20}, {20, 30}};
+    const POINT far_triangle[] = {{-90, 20}, {-80, 20}, {-90, 30}};
+    const std::vector<std::function<void()>> visible = {
+        [&] { Rectangle(dc, 5, 5, 12, 12); },
+        [&] { Ellipse(dc, 5, 5, 12, 12); },
+        [&] { Polygon(dc, triangle, 3); },
+        [&] { line(dc, 5, 40, 50, 40); },
+        [&] { SetPixel(dc, 7, 60, blue); },
+    };
+    const std::vector<std::function<void()>> beside = {
+        [&] { Rectangle(dc, -50, 5, -40, 12); },
+        [&] { Ellipse(dc, 5, -50, 12, -40); },
+        [&] { Polygon(dc, far_triangle, 3); },
+        [&] { line(dc, -50, 40, -20, 40); },
+        [&] { SetPixel(dc, -1, 60, blue); },
+    };
+    for (std::size_t i = 0; i < visible.size(); ++i) {
+        const auto frames = driver_.frames_shown(window);
+        visible[i]();
+        EXPECT_GT(driver_.frames_shown(window), frames) << "visible " << i;
+        const auto after = driver_.frames_shown(window);
+        beside[i]();
+        EXPECT_EQ(driver_.frames_shown(window), after) << "beside " << i;
+    }
+    EXPECT_EQ(driver_.client_pixel(window, 20, 40), 0xFF0000u);
+    EXPECT_EQ(driver_.client_pixel(window, 7, 60), 0x0000FFu);
+    SelectObject(dc, old_pen);
+    DeleteObject(pen);
+    ReleaseDC(window, dc);
 }
 
 }  // namespace
