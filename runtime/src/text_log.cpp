@@ -73,7 +73,7 @@ void paint_log_line(char* line) {
     // What leaves the top is lost; the strip uncovered at the bottom is erased in the surface's
     // background colour. With the null pen the fill stops one pixel short on the right and at the
     // bottom: the extra row below the client area makes up for the bottom, but the last column
-    // keeps what scrolled into it, as it does on Windows. Lines never reach that far in practice.
+    // keeps what scrolled into it, as it does on Windows; only a line that long shows it.
     ScrollDC(surface, 0, -line_height, nullptr, nullptr, nullptr, nullptr);
     RECT client = {};
     GetClientRect(window, &client);
