@@ -13,6 +13,8 @@ packages=(
   clang libclang-rt-14-dev
   # Windows build
   g++-mingw-w64-x86-64
+  # The Windows program's check under Wine, with the fonts Wine ships (its own text faces)
+  wine64 fonts-wine
   # End-to-end tests on a virtual display
   xvfb xdotool x11-apps
 )
