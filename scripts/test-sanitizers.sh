@@ -6,7 +6,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-sanitize}"
-targets=(runtime_script_test runtime_script_hostile_test runtime_run_menu_test)
+targets=(runtime_script_test runtime_script_hostile_test runtime_run_menu_test platform_menu_test)
 
 cmake -S "$root" -B "$build" -G Ninja -DKD508_SANITIZE=ON -DKD508_BUILD_QT=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]}" -j2
