@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Checks the Windows program under Wine: that it needs no DLL beyond those every Windows machine
+# has, that it starts, reacts to clicks and keys, records a script with CR LF line ends that
+# plays back to the same frame, plays a script recorded by the Linux build to the frame the
+# Linux build showed, and quits with Ctrl+Q and status 0. Each run makes a Wine prefix of its
+# own in a temporary directory and removes it afterwards.
+# Usage: scripts/test-wine.sh [Windows build directory]
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$root/build-windows}"
+program="$build/app/bugwalk.exe"
+# Starting Wine in a fresh prefix takes seconds; the whole check takes about two minutes.
+time_limit_seconds=900
+
+[ -f "$program" ] || "$root/scripts/build-windows.sh" "$build"
+
+# The DLLs that come with Windows itself; anything else would have to be shipped beside the
+# program.
+system_dlls='^(KERNEL32|USER32|GDI32|msvcrt)\.dll$'
+imports="$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')"
+unexpected="$(grep -Eiv "$system_dlls" <<<"$imports" || true)"
+if [ -n "$unexpected" ]; then
+  echo "bugwalk.exe needs DLLs that Windows does not have: $unexpected"
+  exit 1
+fi
+echo "bugwalk.exe imports only system DLLs: $(tr '\n' ' ' <<<"$imports")"
+
+export KD508_TEST_OUTPUT="${KD508_TEST_OUTPUT:-$build/test-output/wine}"
+cd "$root/tests/wine"
+timeout --kill-after=30 "$time_limit_seconds" python3 bugwalk_wine.py "$program"

@@ -1,0 +1,263 @@
+"""The Windows build of bugwalk under Wine: it starts, reacts to clicks, records a script that
+plays back to the same frame, plays a script recorded by the Linux build to the frame the Linux
+build showed, and quits with Ctrl+Q and status 0.
+
+Run as: python3 bugwalk_wine.py PATH/TO/bugwalk.exe
+
+With KD508_WINE_FIXTURES_OUT=DIRECTORY set, the script recorded here and its final frame are
+also written there, under the names the Linux build's interchange test reads."""
+
+import os
+import shutil
+import sys
+import tempfile
+import time
+import unittest
+
+from wine_session import WineBugwalk, WinePrefix, wait_until
+import screen
+import session
+
+PROGRAM = None
+HERE = os.path.dirname(os.path.abspath(__file__))
+FIXTURES = os.path.join(HERE, "fixtures")
+OUTPUT_DIRECTORY = os.environ.get("KD508_TEST_OUTPUT", os.path.join(tempfile.gettempdir(), "bugwalk-wine"))
+SCRIPT_NAME = "KD508.SCR"
+
+RED = 0xFF0000
+WHITE = 0xFFFFFF
+# Fewer non-white pixels than one short line of text leaves in the text window.
+TEXT_LINE_INK = 40
+REACTION_SECONDS = 15
+PLAYBACK_SECONDS = 60
+
+# The part of the drawing that holds no text: the full width, from just below the control panel
+# down to just above the caption at the bottom. Text is left out because the two builds draw it
+# with different faces; every other shape is drawn by the same rules on both, so this part of a
+# frame is the same to the pixel when the walk is in the same state. Logical corners, y upward.
+WALK_AREA = (-297, 10, 297, -200)
+# A bug whose left edge lies this far right (in client columns) stands at the wrap limit, where it re-enters.
+RIGHT_EDGE_BUG_LEFT = 540
+# Enough presses of "Faster" to pass 560, the speed above which one step sends every bug back
+# to the wrap limit, with room for presses that a busy machine might merge; as many of
+# "Slower" bring the speed back.
+SPEED_PRESSES = 600
+# More edge pixels than a frame full of bugs and figures can differ by between the builds.
+MAX_EDGE_PIXELS_DIFFERING = 2000
+WALK_STEPS_RECORDED = 6
+MAX_BUGS = 11
+
+
+def red_columns(region):
+    return [x for x in range(region.width)
+            if any(region.pixel(x, y) == RED for y in range(region.height))]
+
+
+def edge_differences(actual, expected):
+    """The number of pixels that differ, and of those the number that neither image explains
+    by a pixel of the other's colour within one pixel."""
+    if (actual.width, actual.height) != (expected.width, expected.height):
+        return actual.width * actual.height, actual.width * actual.height
+
+    def nearby(image, x, y, colour):
+        return any(image.pixel(nx, ny) == colour
+                   for ny in range(max(y - 1, 0), min(y + 2, image.height))
+                   for nx in range(max(x - 1, 0), min(x + 2, image.width)))
+    differing = unexplained = 0
+    for index, (a, e) in enumerate(zip(actual.pixels, expected.pixels)):
+        if a != e:
+            differing += 1
+            y, x = divmod(index, actual.width)
+            if not nearby(expected, x, y, a) or not nearby(actual, x, y, e):
+                unexplained += 1
+    return differing, unexplained
+
+
+def save_image(image, name):
+    os.makedirs(OUTPUT_DIRECTORY, exist_ok=True)
+    path = os.path.join(OUTPUT_DIRECTORY, name + ".png")
+    image.write_png(path)
+    return path
+
+
+class WineTestCase(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.display = session.VirtualDisplay()
+        try:
+            cls.prefix = WinePrefix()
+        except Exception:
+            cls.display.close()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.prefix.close()
+        cls.display.close()
+
+    def setUp(self):
+        self.directory = tempfile.mkdtemp(prefix="bugwalk-wine-run-")
+        self.programs = []
+
+    def tearDown(self):
+        for program in self.programs:
+            if program.process.poll() is None:
+                path = os.path.join(OUTPUT_DIRECTORY, self.id().split(".")[-1] + ".png")
+                os.makedirs(OUTPUT_DIRECTORY, exist_ok=True)
+                self.display.screenshot().write_png(path)
+                sys.stderr.write("screen saved as %s\n" % path)
+            program.kill()
+        shutil.rmtree(self.directory, ignore_errors=True)
+
+    def start(self, script=None):
+        """Starts the program, with a copy of the script as its KD508.SCR when one is given,
+        and waits for its first frame: the panel and a red bug."""
+        if script is not None:
+            shutil.copyfile(script, os.path.join(self.directory, SCRIPT_NAME))
+        program = WineBugwalk(self.display, self.prefix, PROGRAM, self.directory)
+        self.programs.append(program)
+        wait_until(lambda: red_columns(self.walk_area(program)), REACTION_SECONDS, "the first frame")
+        return program
+
+    @staticmethod
+    def walk_area(program):
+        return program.logical_region(*WALK_AREA)
+
+    def wait_for_still_walk_area(self, program, deadline_seconds=REACTION_SECONDS):
+        """Waits until the walk area stays the same over several timer periods, and returns it."""
+        span = 3 * session.TIMER_PERIOD_SECONDS
+        state = {"image": None, "since": 0.0}
+
+        def still():
+            program.assert_running()
+            image = self.walk_area(program)
+            now = time.monotonic()
+            if image != state["image"]:
+                state["image"], state["since"] = image, now
+                return None
+            return image if now - state["since"] >= span else None
+        return wait_until(still, deadline_seconds, "the walk to stand still")
+
+    def quit_with_ctrl_q(self, program):
+        program.focus(program.graphics)
+        program.key("ctrl+q")
+        self.assertEqual(program.wait_for_exit(REACTION_SECONDS), 0)
+
+    def play(self, script):
+        """Plays the script in a fresh program and returns the frame it ends on."""
+        program = self.start(script)
+        quiet_text = self.ink_in_text_window(program)
+        program.focus(program.graphics)
+        program.key("ctrl+p")
+        # The end of the script is told by the line the runtime writes into the text window
+        # when it meets the end of the file; a still frame alone would not do, since a long
+        # run of clicks that change nothing on screen plays back as a still frame too.
+        wait_until(lambda: self.ink_in_text_window(program) > quiet_text + TEXT_LINE_INK,
+                   PLAYBACK_SECONDS, "the end-of-script line in the text window")
+        # Playback halts the timer's animation, so after the last event the frame stands still.
+        end = self.wait_for_still_walk_area(program)
+        self.quit_with_ctrl_q(program)
+        return end
+
+    @staticmethod
+    def ink_in_text_window(program):
+        program.assert_running()
+        return program.text_client().count(lambda pixel: pixel != WHITE)
+
+    def assert_same_frame(self, actual, expected, name, across_builds=False):
+        """The same build draws the same frame to the pixel. Across builds, single pixels along
+        the edges of ellipses differ, so there every differing pixel must show the other frame's
+        colour within one pixel in both frames; a bug one step off, another colour or a hop
+        leaves pixels with no such neighbour."""
+        differing, unexplained = edge_differences(actual, expected)
+        allowed = MAX_EDGE_PIXELS_DIFFERING if across_builds else 0
+        if unexplained or differing > allowed:
+            self.fail("%d of %d pixels differ, %d of them not at a shape's edge; this run's frame "
+                      "is %s, the expected one %s" % (
+                          differing, expected.width * expected.height, unexplained,
+                          save_image(actual, name + ".actual"), save_image(expected, name + ".expected")))
+
+class WindowsProgramTest(WineTestCase):
+    def test_add_bug_and_stop_change_the_frame_and_ctrl_q_ends_with_status_0(self):
+        program = self.start()
+        program.click_button("Stop")
+        stopped = self.wait_for_still_walk_area(program)
+        self.assertTrue(red_columns(stopped))
+        one_bug = stopped.count(lambda pixel: pixel == RED)
+
+        program.click_button("Add Bug")
+        wait_until(lambda: self.walk_area(program).count(lambda pixel: pixel == RED) > 1.6 * one_bug,
+                   REACTION_SECONDS, "a second bug")
+        # Stopped means stopped: the second bug stands still too.
+        two_bugs = self.wait_for_still_walk_area(program)
+        self.assertEqual(self.walk_area(program), two_bugs)
+        self.quit_with_ctrl_q(program)
+
+    def test_a_recording_is_written_with_crlf_and_plays_back_to_the_same_frame(self):
+        recorder = self.start()
+        recorder.focus(recorder.graphics)
+        recorder.key("ctrl+r")
+        # The recording first brings the walk into one state whatever the time since start:
+        # one step at a speed above 560 sends every bug, shown or not, to the wrap limit. With
+        # all eleven shown, none left of the limit proves that such a step was taken, since
+        # at any lower speed the slots stand 50 pixels apart.
+        recorder.click_button("Add Bug", repeat=MAX_BUGS - 1)
+        wait_until(lambda: min(red_columns(self.walk_area(recorder)) or [0]) < RIGHT_EDGE_BUG_LEFT // 2,
+                   REACTION_SECONDS, "the bugs to spread over the path")
+        recorder.click_button("Faster", repeat=SPEED_PRESSES)
+        wait_until(lambda: min(red_columns(self.walk_area(recorder)) or [0]) >= RIGHT_EDGE_BUG_LEFT,
+                   REACTION_SECONDS, "every bug to stand at the wrap limit")
+        recorder.click_button("Delete Bug", repeat=MAX_BUGS - 1)
+        recorder.click_button("Slower", repeat=SPEED_PRESSES)
+        for button in ("Add Bug", "New Color", "SCARE"):
+            recorder.click_button(button)
+        recorder.key("h")
+        # A few steps, so that the frame at the end tells the two bugs' positions apart from
+        # those of the step before or after.
+        for _ in range(WALK_STEPS_RECORDED):
+            recorder.wait_until_changed(recorder.graphics_client(), REACTION_SECONDS)
+        recorder.click_button("Stop")
+        recorded_end = self.wait_for_still_walk_area(recorder)
+        recorder.key("ctrl+r")
+        script_path = os.path.join(self.directory, SCRIPT_NAME)
+        wait_until(lambda: os.path.exists(script_path) and os.path.getsize(script_path) > 0,
+                   REACTION_SECONDS, "the script file")
+        self.quit_with_ctrl_q(recorder)
+
+        with open(script_path, "rb") as source:
+            script = source.read()
+        lines = script.split(b"\r\n")
+        self.assertEqual(lines[-1], b"", "the script ends with a line end")
+        self.assertNotIn(b"\n", b"".join(lines), "every line ends with CR LF")
+        self.assertIn(b"KD508_MOUSE(%d, %d);" % session.button_centre("Add Bug"), lines)
+        self.assertIn(b"KD508_KBD(104);", lines)
+        self.assertTrue(lines[-2].startswith(b"KD508_PERIODIC("), "the run after Stop is written last")
+
+        recording = os.path.join(OUTPUT_DIRECTORY, "recorded-under-wine.scr")
+        os.makedirs(OUTPUT_DIRECTORY, exist_ok=True)
+        shutil.copyfile(script_path, recording)
+        self.assert_same_frame(self.play(recording), recorded_end, "own_recording_played")
+
+        fixtures_out = os.environ.get("KD508_WINE_FIXTURES_OUT")
+        if fixtures_out:
+            shutil.copyfile(script_path, os.path.join(fixtures_out, "recorded-under-wine.scr"))
+            recorded_end.write_png(os.path.join(fixtures_out, "recorded-under-wine.png"))
+
+class ScriptInterchangeTest(WineTestCase):
+    def test_a_script_recorded_on_linux_plays_to_the_frame_linux_showed(self):
+        expected = screen.read_png(os.path.join(FIXTURES, "recorded-on-linux.png"))
+        end = self.play(os.path.join(FIXTURES, "recorded-on-linux.scr"))
+        self.assert_same_frame(end, expected, "linux_script_played", across_builds=True)
+
+    def test_the_committed_wine_recording_plays_to_its_committed_frame(self):
+        # The fixture that the Linux build plays is checked here against the build that made it.
+        expected = screen.read_png(os.path.join(FIXTURES, "recorded-under-wine.png"))
+        end = self.play(os.path.join(FIXTURES, "recorded-under-wine.scr"))
+        self.assert_same_frame(end, expected, "wine_fixture_played")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)
