@@ -40,6 +40,7 @@ unit_tests() {
 stage "build" build_all
 stage "unit and contract tests" unit_tests
 stage "Windows build" "$root/scripts/build-windows.sh"
+stage "Windows program under Wine" "$root/scripts/test-wine.sh"
 stage "sanitizer build of the script tests" "$root/scripts/test-sanitizers.sh"
 
 echo
