@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the script and menu tests with AddressSanitizer and UndefinedBehaviorSanitizer in a
-# build of their own and runs them: hostile scripts must not touch a byte outside a buffer.
+# Builds the script, menu, event-wait and motion tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer in a build of their own and runs them: hostile scripts must not
+# touch a byte outside a buffer, and no counter may overflow.
 # Usage: scripts/test-sanitizers.sh [build directory]
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-sanitize}"
-targets=(runtime_script_test runtime_script_hostile_test runtime_run_menu_test platform_menu_test)
+targets=(runtime_script_test runtime_script_hostile_test runtime_run_menu_test platform_menu_test
+         runtime_event_loop_test app_walk_test)
 
 cmake -S "$root" -B "$build" -G Ninja -DKD508_SANITIZE=ON -DKD508_BUILD_QT=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]}" -j2

@@ -41,7 +41,7 @@ stage "build" build_all
 stage "unit and contract tests" unit_tests
 stage "Windows build" "$root/scripts/build-windows.sh"
 stage "Windows program under Wine" "$root/scripts/test-wine.sh"
-stage "sanitizer build of the script tests" "$root/scripts/test-sanitizers.sh"
+stage "sanitizer build of the script, wait and motion tests" "$root/scripts/test-sanitizers.sh"
 
 echo
 [ ${#failed_stages[@]} -gt 0 ] && printf 'failed stage: %s\n' "${failed_stages[@]}"
