@@ -40,21 +40,29 @@ std::int32_t saturated(std::int64_t value) {
 
 bool logging() { return runtime_state().logging_enabled != 0; }
 
+// A command of one of the kinds given by two points, and rendered.
+void render_two_points(DrawKind kind, int colour, int width, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                       std::int32_t y2) {
+    DrawCommand command;
+    command.kind = kind;
+    command.colour = colour;
+    command.width = width;
+    command.x1 = x1;
+    command.y1 = y1;
+    command.x2 = x2;
+    command.y2 = y2;
+    render_command(command);
+}
+
 int circle_operation(int colour, int x, int y, int radius) {
     colour = check_colour(colour);
     radius = corrected_radius(radius);
     if (logging()) {
         KD508_printf("%s circle at (%d,%d), radius %d\n", palette_name(colour), x, y, radius);
     }
-    DrawCommand command;
-    command.kind = draw_ellipse;
-    command.colour = colour;
-    command.width = 0;  // circles are always filled
-    command.x1 = saturated(std::int64_t{x} - radius);
-    command.y1 = saturated(std::int64_t{y} + radius);
-    command.x2 = saturated(std::int64_t{x} + radius);
-    command.y2 = saturated(std::int64_t{y} - radius);
-    render_command(command);
+    // Circles are always filled.
+    render_two_points(draw_ellipse, colour, 0, saturated(std::int64_t{x} - radius), saturated(std::int64_t{y} + radius),
+                      saturated(std::int64_t{x} + radius), saturated(std::int64_t{y} - radius));
     return 1;
 }
 
@@ -94,15 +102,7 @@ int rectangle_operation(int colour, int x1, int y1, int x2, int y2, int width) {
                          palette_name(colour), x1, y1, x2, y2);
         }
     }
-    DrawCommand command;
-    command.kind = draw_rectangle;
-    command.colour = colour;
-    command.width = width;
-    command.x1 = x1;
-    command.y1 = y1;
-    command.x2 = x2;
-    command.y2 = y2;
-    render_command(command);
+    render_two_points(draw_rectangle, colour, width, x1, y1, x2, y2);
     return 1;
 }
 
@@ -114,15 +114,8 @@ int line_operation(int colour, int x1, int y1, int x2, int y2, int width) {
         KD508_printf("%s line from (%d,%d) to (%d,%d), width %d\n", palette_name(colour), x1, y1,
                      x2, y2, width);
     }
-    DrawCommand command;
-    command.kind = draw_line;
-    command.colour = colour;
-    command.width = std::max(width, 1);  // a line of width 0 is drawn one pixel wide
-    command.x1 = x1;
-    command.y1 = y1;
-    command.x2 = x2;
-    command.y2 = y2;
-    render_command(command);
+    // A line of width 0 is drawn one pixel wide.
+    render_two_points(draw_line, colour, std::max(width, 1), x1, y1, x2, y2);
     return 1;
 }
 

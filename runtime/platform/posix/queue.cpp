@@ -31,6 +31,16 @@ HWND window_needing_paint(HWND filter) {
     return found;
 }
 
+void enqueue(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool is_input) {
+    MSG queued{};
+    queued.hwnd = window;
+    queued.message = message;
+    queued.wParam = wparam;
+    queued.lParam = lparam;
+    queued.time = static_cast<DWORD>(now());
+    queue().posted.push_back(QueuedMessage{queued, is_input});
+}
+
 bool anything_retrievable() {
     if (!queue().posted.empty() || queue().quit_posted || window_needing_paint(nullptr)) return true;
     MSG ignored;
@@ -40,13 +50,7 @@ bool anything_retrievable() {
 }  // namespace
 
 void kd508::platform::post_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    MSG queued{};
-    queued.hwnd = window;
-    queued.message = message;
-    queued.wParam = wparam;
-    queued.lParam = lparam;
-    queued.time = static_cast<DWORD>(now());
-    queue().posted.push_back(QueuedMessage{queued, true});
+    enqueue(window, message, wparam, lparam, true);
 }
 
 BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
@@ -109,13 +113,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (window && !find_window(window)) return FALSE;
-    MSG queued{};
-    queued.hwnd = window;
-    queued.message = message;
-    queued.wParam = wparam;
-    queued.lParam = lparam;
-    queued.time = static_cast<DWORD>(now());
-    queue().posted.push_back(QueuedMessage{queued, false});
+    enqueue(window, message, wparam, lparam, false);
     return TRUE;
 }
 
