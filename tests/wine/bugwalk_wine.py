@@ -80,20 +80,35 @@ def save_image(image, name):
     return path
 
 
-class WineTestCase(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.display = session.VirtualDisplay()
-        try:
-            cls.prefix = WinePrefix()
-        except Exception:
-            cls.display.close()
-            raise
+DISPLAY = None
+PREFIX = None
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.prefix.close()
-        cls.display.close()
+
+def setUpModule():
+    # One display and one prefix serve every test: a prefix takes seconds to make, and each
+    # test starts programs of its own in a directory of its own.
+    global DISPLAY, PREFIX
+    DISPLAY = session.VirtualDisplay()
+    try:
+        PREFIX = WinePrefix()
+    except Exception:
+        DISPLAY.close()
+        raise
+
+
+def tearDownModule():
+    PREFIX.close()
+    DISPLAY.close()
+
+
+class WineTestCase(unittest.TestCase):
+    @property
+    def display(self):
+        return DISPLAY
+
+    @property
+    def prefix(self):
+        return PREFIX
 
     def setUp(self):
         self.directory = tempfile.mkdtemp(prefix="bugwalk-wine-run-")
