@@ -33,10 +33,10 @@ PLAYBACK_SECONDS = 60
 
 # The part of the drawing that holds no text: the full width, from just below the control panel
 # down to just above the caption at the bottom. Text is left out because the two builds draw it
-# with different faces; every other shape is drawn by the same rules on both, so this part of a
-# frame is the same to the pixel when the walk is in the same state. Logical corners, y upward.
+# with different faces; every other shape is drawn by the same rules on both, up to single
+# pixels along edges (see assert_same_frame). Logical corners, y upward.
 WALK_AREA = (-297, 10, 297, -200)
-# A bug whose left edge lies this far right (in client columns) stands at the wrap limit, where it re-enters.
+# A bug whose left edge lies in this client column or further right stands at the wrap limit.
 RIGHT_EDGE_BUG_LEFT = 540
 # Enough presses of "Faster" to pass 560, the speed above which one step sends every bug back
 # to the wrap limit, with room for presses that a busy machine might merge; as many of
@@ -126,7 +126,7 @@ class WineTestCase(unittest.TestCase):
 
     def start(self, script=None):
         """Starts the program, with a copy of the script as its KD508.SCR when one is given,
-        and waits for its first frame: the panel and a red bug."""
+        and waits for its first frame, which shows a red bug."""
         if script is not None:
             shutil.copyfile(script, os.path.join(self.directory, SCRIPT_NAME))
         program = WineBugwalk(self.display, self.prefix, PROGRAM, self.directory)
@@ -192,6 +192,7 @@ class WineTestCase(unittest.TestCase):
                           differing, expected.width * expected.height, unexplained,
                           save_image(actual, name + ".actual"), save_image(expected, name + ".expected")))
 
+
 class WindowsProgramTest(WineTestCase):
     def test_add_bug_and_stop_change_the_frame_and_ctrl_q_ends_with_status_0(self):
         program = self.start()
@@ -203,9 +204,10 @@ class WindowsProgramTest(WineTestCase):
         program.click_button("Add Bug")
         wait_until(lambda: self.walk_area(program).count(lambda pixel: pixel == RED) > 1.6 * one_bug,
                    REACTION_SECONDS, "a second bug")
-        # Stopped means stopped: the second bug stands still too.
+        # Stopped means stopped: two screenshots several timer periods apart show the same
+        # frame, with the second bug in it.
         two_bugs = self.wait_for_still_walk_area(program)
-        self.assertEqual(self.walk_area(program), two_bugs)
+        self.assertEqual(self.wait_for_still_walk_area(program), two_bugs)
         self.quit_with_ctrl_q(program)
 
     def test_a_recording_is_written_with_crlf_and_plays_back_to_the_same_frame(self):
@@ -227,8 +229,8 @@ class WindowsProgramTest(WineTestCase):
         for button in ("Add Bug", "New Color", "SCARE"):
             recorder.click_button(button)
         recorder.key("h")
-        # A few steps, so that the frame at the end tells the two bugs' positions apart from
-        # those of the step before or after.
+        # A few steps, so that the frame the recording ends on depends on their number: a
+        # playback that lost or added a step would end elsewhere.
         for _ in range(WALK_STEPS_RECORDED):
             recorder.wait_until_changed(recorder.graphics_client(), REACTION_SECONDS)
         recorder.click_button("Stop")
