@@ -157,6 +157,9 @@ class WineTestCase(unittest.TestCase):
         program.focus(program.graphics)
         program.key("ctrl+q")
         self.assertEqual(program.wait_for_exit(REACTION_SECONDS), 0)
+        # A GUI program has nowhere to write, and Wine is told to keep its own notes quiet.
+        self.assertEqual(program.process.stdout.read().decode(errors="replace"), "",
+                         "Wine or the program wrote to the terminal")
 
     def play(self, script):
         """Plays the script in a fresh program and returns the frame it ends on."""
