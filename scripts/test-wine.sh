@@ -27,5 +27,10 @@ fi
 echo "bugwalk.exe imports only system DLLs: $(tr '\n' ' ' <<<"$imports")"
 
 export KD508_TEST_OUTPUT="${KD508_TEST_OUTPUT:-$build/test-output/wine}"
+# Everything the check makes (the prefix of about 700 MB, the display's files, the programs'
+# directories) goes into one directory that is removed however the check ends, a time-out
+# included: timeout signals the whole process group, and this shell cleans up after it.
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/bugwalk-wine-check-XXXXXX")"
+trap 'rm -rf "$scratch"' EXIT
 cd "$root/tests/wine"
-timeout --kill-after=30 "$time_limit_seconds" python3 bugwalk_wine.py "$program"
+TMPDIR="$scratch" timeout --kill-after=30 "$time_limit_seconds" python3 bugwalk_wine.py "$program"
