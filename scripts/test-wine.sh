@@ -33,4 +33,6 @@ export KD508_TEST_OUTPUT="${KD508_TEST_OUTPUT:-$build/test-output/wine}"
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/bugwalk-wine-check-XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
 cd "$root/tests/wine"
+# The source tree stays as it is: no compiled Python beside the tests.
+export PYTHONDONTWRITEBYTECODE=1
 TMPDIR="$scratch" timeout --kill-after=30 "$time_limit_seconds" python3 bugwalk_wine.py "$program"
