@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <vector>
+
+#include "raster/ellipse.h"
 
 #include "raster/exact_division.h"
 
@@ -12,6 +16,43 @@ using kd508::raster::ceil_div;
 using kd508::raster::floor_div;
 using kd508::raster::round_half_down;
 using kd508::raster::Wide;
+
+// The reference's ellipse as a step-by-step trace of one quarter, in doubled offsets from the
+// centre; the kernel computes each row in closed form instead, and must paint the same pixels.
+std::map<std::int64_t, std::int64_t> traced_row_extents(std::int64_t width, std::int64_t height) {
+    const std::int64_t a = width - 1, b = height - 1;
+    const auto f = [&](std::int64_t x, std::int64_t y) { return b * b * x * x + a * a * y * y - a * a * b * b; };
+    std::map<std::int64_t, std::int64_t> extents;
+    for (std::int64_t x = a, y = b % 2; x >= 0 && y <= b;) {
+        extents.emplace(y, x);  // the first x on a row is its largest
+        const bool left = f(x - 2, y + 2) + f(x, y + 2) >= 0;
+        const bool up = f(x - 2, y + 2) + f(x - 2, y) <= 0;
+        if (left) x -= 2;
+        if (up) y += 2;
+    }
+    return extents;
+}
+
+TEST(EllipseKernelTest, RowsInClosedFormMatchTheStepByStepTraceForEveryBoxUpToFortyPixels) {
+    constexpr int size = 40;
+    for (int width = 3; width <= size; ++width) {
+        for (int height = 3; height <= size; ++height) {
+            std::vector<kd508::raster::Pixel> pixels(size * size, 0);
+            const kd508::raster::Surface surface{pixels.data(), size, size, size};
+            kd508::raster::fill_ellipse(surface, kd508::raster::Box{0, 0, width, height}, 1);
+            const auto extents = traced_row_extents(width, height);
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const auto row = extents.find(std::abs(2 * y - (height - 1)));
+                    const bool inside = x < width && y < height && row != extents.end() &&
+                                        std::abs(2 * x - (width - 1)) <= row->second;
+                    ASSERT_EQ(pixels[static_cast<std::size_t>(y * size + x)] == 1, inside)
+                        << width << "x" << height << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
 
 TEST(ExactDivisionTest, FloorAndCeilingForEverySignCombination) {
     struct Case {

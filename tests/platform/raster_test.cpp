@@ -3,6 +3,7 @@
 // at and beyond every edge and at the 32-bit limits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <string>
@@ -202,17 +203,60 @@ TEST_F(EllipseTest, OnePixelPenDrawsTheRimOfTheFilledShape) {
     EXPECT_FALSE(painted(outlined, 6, 4));
 }
 
-TEST_F(EllipseTest, NullPenFillsTheBoxOnePixelSmaller) {
-    RasterCanvas without_pen(12, 12);
-    without_pen.use_pen(PS_NULL, 1, black);
-    without_pen.use_brush(red);
-    Ellipse(without_pen.dc(), 1, 1, 10, 11);
+TEST_F(EllipseTest, ReferencePictures) {
+    // Measured on the reference: rows of the pen (b) and the brush (r) inside it.
+    struct Case {
+        int width, height, pen;  // pen width, or -1 for no pen
+        bool brush;
+        const char* picture;  // the box and one pixel around it
+    };
+    const Case cases[] = {
+        {7, 4, 1, false,
+         ".........\n..bbbbb..\n.b.....b.\n.b.....b.\n..bbbbb..\n.........\n"},
+        {10, 5, 1, true,
+         "............\n...bbbbbb...\n..brrrrrrb..\n.brrrrrrrrb.\n..brrrrrrb..\n...bbbbbb...\n............\n"},
+        // The trace ends where it meets the vertical axis: tall thin boxes lose their tips.
+        {3, 9, 1, true, ".....\n.....\n..b..\n.brb.\n.brb.\n.brb.\n.brb.\n.brb.\n..b..\n.....\n.....\n"},
+        {4, 7, 1, true, "......\n......\n..bb..\n.brrb.\n.brrb.\n.brrb.\n..bb..\n......\n......\n"},
+        // Without a pen the same shape, in the brush.
+        {7, 4, -1, true, ".........\n..rrrrr..\n.rrrrrrr.\n.rrrrrrr.\n..rrrrr..\n.........\n"},
+        // Boxes with no inside are rectangles: the pen's colour with a pen, one pixel smaller
+        // on the right and bottom without one; a single pixel paints nothing.
+        {2, 3, 1, true, "....\n.bb.\n.bb.\n.bb.\n....\n"},
+        {5, 2, -1, true, ".......\n.rrrr..\n.......\n.......\n"},
+        {1, 1, 1, true, "...\n...\n...\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " pen " << c.pen);
+        RasterCanvas canvas(c.width + 2, c.height + 2);
+        canvas.use_pen(c.pen < 0 ? PS_NULL : PS_SOLID, c.pen < 0 ? 1 : c.pen, blue);
+        if (c.brush) canvas.use_brush(red);
+        else canvas.use_hollow_brush();
+        Ellipse(canvas.dc(), 1, 1, 1 + c.width, 1 + c.height);
+        EXPECT_EQ(canvas.picture(), c.picture);
+    }
+}
 
-    RasterCanvas smaller(12, 12);
-    smaller.use_pen(PS_SOLID, 1, red);
-    smaller.use_brush(red);
-    Ellipse(smaller.dc(), 1, 1, 9, 10);
-    EXPECT_EQ(without_pen.picture(), smaller.picture());
+TEST_F(EllipseTest, ReferenceCircleRowWidths) {
+    // Filled circles of radius 5 to 8, measured on the reference: one midpoint-style edge.
+    const std::vector<std::vector<int>> widths = {
+        {5, 7, 9, 11, 11, 11, 11, 11, 9, 7, 5},
+        {5, 7, 9, 11, 13, 13, 13, 13, 13, 11, 9, 7, 5},
+        {5, 9, 11, 13, 13, 15, 15, 15, 15, 15, 13, 13, 11, 9, 5},
+        {5, 9, 11, 13, 15, 15, 17, 17, 17, 17, 17, 15, 15, 13, 11, 9, 5},
+    };
+    for (int radius = 5; radius <= 8; ++radius) {
+        SCOPED_TRACE(radius);
+        const std::string picture = circle_picture(radius);
+        const int size = 2 * radius + 5;
+        std::vector<int> row_widths;
+        for (int y = 0; y < size; ++y) {
+            const int count = static_cast<int>(std::count(picture.begin() + y * (size + 1),
+                                                           picture.begin() + (y + 1) * (size + 1), 'r'));
+            if (count > 0) row_widths.push_back(count);
+        }
+        EXPECT_EQ(row_widths, widths[static_cast<std::size_t>(radius - 5)]);
+    }
 }
 
 TEST_F(EllipseTest, WidePenIsABandCentredOnTheEdge) {

@@ -28,6 +28,9 @@ namespace {
 // Widths 0 and 1 both draw the one-pixel line of the cosmetic pen.
 constexpr std::int64_t widest_thin_pen = 1;
 
+// An ellipse box of this many pixels across or fewer has no inside.
+constexpr std::int64_t thinnest_box_with_inside = 2;
+
 // What the selected pen and brush ask for, resolved once per call.
 struct Paint {
     bool pen_draws = false;
@@ -151,20 +154,35 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
     if (!dc) return FALSE;
     const raster::Surface surface = kd508::platform::target_surface(*dc);
     const Paint paint = paint_of(*dc);
-    raster::Box device_box = ordered_device_box(left, top, right, bottom);
+    const raster::Box device_box = ordered_device_box(left, top, right, bottom);
+    // Boxes this thin have no inside: GDI draws them as rectangles, in the pen's colour with a
+    // pen and one pixel smaller on the right and bottom without one, as Rectangle does. A box of
+    // a single pixel paints nothing at all.
+    const bool thin_box = device_box.width() <= thinnest_box_with_inside || device_box.height() <= thinnest_box_with_inside;
+    const bool single_pixel = device_box.width() == 1 && device_box.height() == 1;
 
-    if (paint.pen_draws) {
-        if (paint.brush_fills) raster::fill_ellipse(surface, device_box, paint.brush_colour);
-        if (paint.thin_pen())
-            raster::outline_ellipse(surface, device_box, paint.pen_colour);
+    if (!paint.pen_draws) {
+        if (!paint.brush_fills) return TRUE;
+        if (thin_box)
+            raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.right - 1, device_box.bottom - 1},
+                             paint.brush_colour);
         else
-            raster::stroke_ellipse(surface, device_box, paint.pen_width, paint.pen_colour);
-    } else if (paint.brush_fills) {
-        // Without a pen GDI fills one pixel less on the right and at the bottom, as it does for
-        // Rectangle.
-        device_box.right -= 1;
-        device_box.bottom -= 1;
-        raster::fill_ellipse(surface, device_box, paint.brush_colour);
+            raster::fill_ellipse(surface, device_box, paint.brush_colour);
+    } else if (paint.thin_pen()) {
+        if (single_pixel) return TRUE;
+        if (paint.brush_fills && !thin_box) raster::fill_ellipse(surface, device_box, paint.brush_colour);
+        raster::outline_ellipse(surface, device_box, paint.pen_colour);
+    } else {
+        if (paint.brush_fills) raster::fill_ellipse(surface, device_box, paint.brush_colour);
+        // A band about as wide as the pen, centred on the edge: an even pen reaches one pixel
+        // further out on the left and top, as the reference's does (its wide ellipses are ragged
+        // polygons; these are the boxes that come closest to them on average).
+        const std::int64_t width = paint.pen_width;
+        const raster::Box outer{device_box.left - width / 2, device_box.top - width / 2,
+                                device_box.right + (width - 1) / 2, device_box.bottom + (width - 1) / 2};
+        const raster::Box inner{device_box.left + (width + 1) / 2, device_box.top + (width + 1) / 2,
+                                device_box.right - (width / 2 + 1), device_box.bottom - (width / 2 + 1)};
+        raster::fill_ellipse_band(surface, outer, inner, paint.pen_colour);
     }
     report_drawn(*dc, surface, grown(device_box, paint.pen_reach()));
     return TRUE;

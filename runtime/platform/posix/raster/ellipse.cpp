@@ -10,31 +10,85 @@
 namespace kd508::raster {
 namespace {
 
-// An ellipse in half- and quarter-pixel units, so that every box, odd or even, has integral
-// numbers: the centre is given doubled, the semi-axes quadrupled.
-struct EllipseShape {
-    std::int64_t centre_x2 = 0;  // twice the centre's x
-    std::int64_t centre_y2 = 0;
-    std::int64_t semi_x4 = 0;    // four times the semi-axes
-    std::int64_t semi_y4 = 0;
+// Offsets from the box's centre are doubled, so that odd and even boxes both have integral
+// ones: the pixel at index i of a box whose first and last indices are f and l lies at
+// |2i - (f + l)|. In these units the ellipse's semi-axes are the box's width and height less
+// one, and its equation at an offset (x, y) is F = b²x² + a²y² - a²b².
+//
+// The reference traces a quarter of the edge from (a, 0), or (a, 1) for an even height, towards
+// the top. From each pixel (x, y) it steps left when F(x-2, y+2) + F(x, y+2) >= 0, up when
+// F(x-2, y+2) + F(x-2, y) <= 0, both when both hold, and it stops once x < 0 or y > b. A row's
+// pixels are those up to the first x the trace reaches on it. Rather than walking the whole
+// trace, which could be 2^32 steps long, each row's first x is found from the row below in
+// closed form:
+//   - the trace leaves row y at the first x (going left) where it steps up: the largest x with
+//     b²(x-2)² <= a²(b² - (y+1)² - 1);
+//   - it reaches that x no further left than the largest x still inside the row's decision,
+//     b²(x-1)² < a²(b² - y²) - b², which bounds it while the edge is steeper than a diagonal;
+//   - the smaller of the two, x', moves one more step left on the way up unless
+//     b²(x'-1)² < a²(b² - (y+2)²) - b² still holds on the row above.
+// Both quadratic conditions hold on an interval of x, so the largest x on the row's grid
+// (x of the parity of a, 0 <= x <= a) follows from one square root.
+struct Quadrant {
+    std::int64_t a = 0;  // doubled semi-axes
+    std::int64_t b = 0;
 };
 
-// Semi-axes up to this many quarter pixels are decided in exact integers; beyond, the shape is
-// far larger than any surface and long double is precise enough.
-constexpr std::int64_t exact_semi_axis_limit = std::int64_t{1} << 28;
+// Up to this size every product below fits in 128 bits and is exact; a larger ellipse is far
+// larger than any surface, and long double decides its rows to well within a pixel.
+constexpr std::int64_t exact_axis_limit = std::int64_t{1} << 30;
 
-EllipseShape shape_of(const Box& box) {
-    // The outermost pixel centres are (width - 1) / 2 from the centre; a quarter pixel more
-    // makes the edge.
-    return EllipseShape{box.left + box.right - 1, box.top + box.bottom - 1, 2 * box.width() - 1,
-                        2 * box.height() - 1};
+std::int64_t floor_sqrt(Wide n) {
+    Wide root = static_cast<Wide>(std::sqrt(static_cast<long double>(n)));
+    while (root > 0 && root * root > n) --root;
+    while ((root + 1) * (root + 1) <= n) ++root;
+    return static_cast<std::int64_t>(root);
+}
+long double floor_sqrt(long double n) { return std::floor(std::sqrt(n)); }
+
+std::int64_t floor_quotient(std::int64_t n, std::int64_t d) { return n / d; }
+long double floor_quotient(long double n, std::int64_t d) { return std::floor(n / static_cast<long double>(d)); }
+
+// The largest x of the quadrant's grid with b²(x - centre)² <= limit; none when there is none.
+template <typename Number>
+std::optional<std::int64_t> largest_on_grid(const Quadrant& q, std::int64_t centre, Number limit) {
+    if (limit < 0) return std::nullopt;
+    // b·u <= sqrt(limit) for u = |x - centre|.
+    const auto reach = floor_quotient(floor_sqrt(limit), q.b);
+    const auto clamp = [&](auto value) { return static_cast<std::int64_t>(std::min<decltype(value)>(value, q.a + 1)); };
+    const std::int64_t u = clamp(reach);
+    std::int64_t x = std::min(q.a, centre + u);
+    if ((q.a - x) % 2 != 0) --x;
+    if (x < 0 || x < centre - u) return std::nullopt;
+    return x;
 }
 
-// The same centre with the semi-axes grown (or shrunk) by half of width pixels.
-EllipseShape grown(EllipseShape shape, std::int64_t width) {
-    shape.semi_x4 += 2 * width;
-    shape.semi_y4 += 2 * width;
-    return shape;
+template <typename Number>
+std::optional<std::int64_t> row_extent_in(const Quadrant& q, std::int64_t y) {
+    const Number a = q.a;
+    const Number b = q.b;
+    const auto row_decision_limit = [&](std::int64_t row) {
+        return a * a * (b * b - Number(row) * row) - b * b - 1;
+    };
+    const std::int64_t below = y - 2;
+    const Number step_up_limit = a * a * (b * b - Number(below + 1) * (below + 1) - 1);
+    const auto leaves = largest_on_grid(q, 2, step_up_limit);
+    const auto reaches = largest_on_grid(q, 1, row_decision_limit(below));
+    if (!leaves || !reaches) return std::nullopt;
+    const std::int64_t x = std::min(*leaves, *reaches);
+    const bool stays = b * b * (Number(x) - 1) * (Number(x) - 1) <= row_decision_limit(y);
+    const std::int64_t first = stays ? x : x - 2;
+    if (first < 0) return std::nullopt;
+    return first;
+}
+
+// The doubled half-width of the row at doubled offset y from the centre; none when the row
+// has no pixel.
+std::optional<std::int64_t> row_extent(const Quadrant& q, std::int64_t y) {
+    if (y > q.b) return std::nullopt;
+    if (y < 2) return q.a;  // the trace starts on the middle row (two rows for an even height)
+    if (q.a < exact_axis_limit && q.b < exact_axis_limit) return row_extent_in<Wide>(q, y);
+    return row_extent_in<long double>(q, y);
 }
 
 struct Span {
@@ -42,42 +96,20 @@ struct Span {
     std::int64_t last = 0;
 };
 
-// The largest half-pixel offset h from the centre with (2h / a)^2 + (q / b)^2 <= 1, where q is
-// the row's offset in quarter pixels; none when the row misses the ellipse.
-std::optional<std::int64_t> half_extent(const EllipseShape& shape, std::int64_t row_offset_q) {
-    const std::int64_t a = shape.semi_x4;
-    const std::int64_t b = shape.semi_y4;
-    if (a <= 0 || b <= 0) return std::nullopt;
-    if (row_offset_q < -b || row_offset_q > b) return std::nullopt;
-    using Real = long double;
-    const Real ratio = static_cast<Real>(row_offset_q) / static_cast<Real>(b);
-    const Real estimate = static_cast<Real>(a) * std::sqrt(std::max<Real>(0, 1 - ratio * ratio)) / 2;
-    std::int64_t h = static_cast<std::int64_t>(std::floor(estimate));
-    if (a < exact_semi_axis_limit && b < exact_semi_axis_limit) {
-        // 4 h^2 b^2 <= a^2 (b^2 - q^2), settled exactly around the estimate.
-        const Wide limit = static_cast<Wide>(a) * a * (static_cast<Wide>(b) * b - static_cast<Wide>(row_offset_q) * row_offset_q);
-        const auto fits = [&](std::int64_t candidate) {
-            return 4 * static_cast<Wide>(candidate) * candidate * b * b <= limit;
-        };
-        while (h > 0 && !fits(h)) --h;
-        while (fits(h + 1)) ++h;
-    }
-    return h;
-}
+bool too_thin_for_an_inside(const Box& box) { return box.width() < 3 || box.height() < 3; }
 
 // The pixels of row y inside the ellipse.
-std::optional<Span> row_span(const EllipseShape& shape, std::int64_t y) {
-    const std::int64_t offset_y2 = 2 * y - shape.centre_y2;
-    const std::optional<std::int64_t> h = half_extent(shape, 2 * offset_y2);
-    if (!h) return std::nullopt;
-    // Columns x with |2x - centre_x2| <= h.
-    const Span span{static_cast<std::int64_t>(ceil_div(shape.centre_x2 - *h, 2)),
-                    static_cast<std::int64_t>(floor_div(shape.centre_x2 + *h, 2))};
-    if (span.first > span.last) return std::nullopt;
-    return span;
+std::optional<Span> row_span(const Box& box, std::int64_t y) {
+    if (box.empty() || y < box.top || y >= box.bottom) return std::nullopt;
+    if (too_thin_for_an_inside(box)) return Span{box.left, box.right - 1};
+    const Quadrant quadrant{box.width() - 1, box.height() - 1};
+    const std::int64_t offset = 2 * y - (box.top + box.bottom - 1);
+    const std::optional<std::int64_t> extent = row_extent(quadrant, offset < 0 ? -offset : offset);
+    if (!extent) return std::nullopt;
+    // The extent has the parity of the doubled centre, so both ends divide exactly.
+    const std::int64_t centre = box.left + box.right - 1;
+    return Span{(centre - *extent) / 2, (centre + *extent) / 2};
 }
-
-bool paints_nothing(const Box& box) { return box.width() < 2 || box.height() < 2; }
 
 // Paints a row's span minus the hole (inclusive columns), in up to two pieces.
 void fill_span_around(const Surface& surface, int y, Span span, std::optional<Span> hole, Pixel colour) {
@@ -92,25 +124,21 @@ void fill_span_around(const Surface& surface, int y, Span span, std::optional<Sp
 }  // namespace
 
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour) {
-    if (paints_nothing(box)) return;
-    const EllipseShape shape = shape_of(box);
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
     for (int y = rows.begin; y < rows.end; ++y)
-        if (const auto span = row_span(shape, y)) fill_span_clipped(surface, y, span->first, span->last + 1, colour);
+        if (const auto span = row_span(box, y)) fill_span_clipped(surface, y, span->first, span->last + 1, colour);
 }
 
 void outline_ellipse(const Surface& surface, const Box& box, Pixel colour) {
-    if (paints_nothing(box)) return;
-    const EllipseShape shape = shape_of(box);
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
     for (int y = rows.begin; y < rows.end; ++y) {
-        const auto span = row_span(shape, y);
+        const auto span = row_span(box, y);
         if (!span) continue;
         // A pixel is inside the rim when its four neighbours are in the ellipse; the spans are
         // convex, so those pixels form one run.
         std::optional<Span> interior;
-        const auto above = row_span(shape, std::int64_t{y} - 1);
-        const auto below = row_span(shape, std::int64_t{y} + 1);
+        const auto above = row_span(box, std::int64_t{y} - 1);
+        const auto below = row_span(box, std::int64_t{y} + 1);
         if (above && below)
             interior = Span{std::max({span->first + 1, above->first, below->first}),
                             std::min({span->last - 1, above->last, below->last})};
@@ -118,11 +146,8 @@ void outline_ellipse(const Surface& surface, const Box& box, Pixel colour) {
     }
 }
 
-void stroke_ellipse(const Surface& surface, const Box& box, std::int64_t width, Pixel colour) {
-    if (paints_nothing(box) || width <= 0) return;
-    const EllipseShape outer = grown(shape_of(box), width);
-    const EllipseShape inner = grown(shape_of(box), -width);
-    const RowRange rows = visible_rows(surface, box.top - width, box.bottom + width);
+void fill_ellipse_band(const Surface& surface, const Box& outer, const Box& inner, Pixel colour) {
+    const RowRange rows = visible_rows(surface, outer.top, outer.bottom);
     for (int y = rows.begin; y < rows.end; ++y) {
         const auto span = row_span(outer, y);
         if (span) fill_span_around(surface, y, *span, row_span(inner, y), colour);

@@ -1,9 +1,12 @@
 // Ellipses inscribed in a box of pixels.
 //
-// The ellipse passes a quarter pixel beyond the centres of the box's outermost pixels, so it
-// touches all four sides of its box and is symmetric about the box's centre; the quarter keeps
-// small circles round (a 5-pixel box gives rows of 3, 5, 5, 5 and 3 pixels, not a diamond) while a 3-pixel
-// box still gives a plus of five pixels. A box less than two pixels wide or high paints nothing.
+// The shape reproduces the reference's ellipse pixel for pixel. Its edge is traced from the end
+// of the horizontal axis towards the top, one pixel step at a time, each step chosen by the sign
+// of the ellipse's equation summed over two candidate pixels. Two quirks come with that trace and
+// are kept: ties go towards the inside, and the trace ends where it first reaches the vertical
+// axis, so a tall thin ellipse loses the tips of its vertical axis (a 3 x 9 box paints rows 1 to
+// 7 only). A box less than three pixels wide or high has no inside to trace; it covers the whole
+// box.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +23,8 @@ void fill_ellipse(const Surface& surface, const Box& box, Pixel colour);
 // left or right outside it. Drawn over fill_ellipse of the same box, it replaces the rim.
 void outline_ellipse(const Surface& surface, const Box& box, Pixel colour);
 
-// Paints a band of the given width centred on the ellipse's edge.
-void stroke_ellipse(const Surface& surface, const Box& box, std::int64_t width, Pixel colour);
+// Paints the pixels of the ellipse in the outer box that are not in the ellipse of the inner
+// box: a band as wide as the boxes are apart.
+void fill_ellipse_band(const Surface& surface, const Box& outer, const Box& inner, Pixel colour);
 
 }  // namespace kd508::raster
