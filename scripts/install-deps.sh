@@ -16,7 +16,7 @@ packages=(
   # The Windows program's check under Wine, with the fonts Wine ships (its own text faces)
   wine64 fonts-wine
   # End-to-end tests on a virtual display
-  xvfb xdotool x11-apps
+  xvfb xdotool x11-apps x11-utils openbox python3
 )
 
 missing=()
