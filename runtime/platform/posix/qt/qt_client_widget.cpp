@@ -21,15 +21,28 @@ const QColor uncovered_client_colour = Qt::white;
 }  // namespace
 
 ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size,
-                           QWidget* parent)
-    : QWidget(parent), window_(window), input_(input), reported_size_(client_size) {
+                           bool resizable, QWidget* parent)
+    : QWidget(parent), window_(window), input_(input), follows_layer_size_(!resizable),
+      reported_size_(client_size) {
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted from the layer's buffer, so the toolkit need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(client_size);
+    if (resizable) {
+        setMinimumSize(1, 1);
+        resize(client_size);
+    } else {
+        setFixedSize(client_size);
+    }
 }
 
 void ClientWidget::show_client(const ClientImage& image, const ClientArea& changed) {
+    // A window the user cannot resize has the client size the layer gives it: adding a menu
+    // bar, for one, takes its height from the client area.
+    const QSize image_size(image.width, image.height);
+    if (follows_layer_size_ && image_size != size()) {
+        reported_size_ = image_size;
+        setFixedSize(image_size);
+    }
     // The layer's pixels are 0x00RRGGBB; RGB32 ignores the top byte, so the buffer is shown as
     // it is, without a copy.
     image_ = QImage(reinterpret_cast<const uchar*>(image.pixels), image.width, image.height,

@@ -12,7 +12,9 @@ namespace kd508::platform::qt {
 
 class ClientWidget final : public QWidget {
 public:
-    ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size, QWidget* parent);
+    // A resizable client takes the size the user gives it; any other takes the layer's.
+    ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size, bool resizable,
+                 QWidget* parent);
 
     // The layer's buffer changed in the given area; the image wraps it without a copy and stays
     // valid until the next call.
@@ -34,6 +36,7 @@ private:
 
     PresenterWindowId window_;
     InputSink& input_;
+    bool follows_layer_size_;
     QImage image_;
     QSize reported_size_;  // the client size the layer knows of
 };

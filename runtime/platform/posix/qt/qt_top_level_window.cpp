@@ -35,15 +35,13 @@ TopLevelWindow::TopLevelWindow(PresenterWindowId window,
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    client_ = new ClientWidget(window, input, client_size, this);
+    client_ = new ClientWidget(window, input, client_size, description.resizable, this);
     layout->addWidget(client_);
     if (description.resizable) {
-        client_->setMinimumSize(1, 1);
         resize(client_size);
     } else {
         // The window takes exactly the client's size plus its menu bar, and the user cannot
         // change it.
-        client_->setFixedSize(client_size);
         layout->setSizeConstraint(QLayout::SetFixedSize);
     }
     setFocusProxy(client_);
