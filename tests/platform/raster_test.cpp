@@ -468,7 +468,50 @@ TEST_F(LineTest, WideLinesJoinRoundly) {
     EXPECT_TRUE(painted(canvas, 23, 5));
 }
 
+TEST_F(LineTest, WideLinesMatchReferencePictures) {
+    // Measured on the reference: a disc the size of the pen at each end, an even pen growing up
+    // and left of the path. Each case is a line from (6, 6) three pixels to the right, seen from
+    // (6 - margin, 6 - margin).
+    struct Case {
+        int width, margin;
+        const char* picture;
+    };
+    const Case cases[] = {
+        {2, 2, ".......\n.bbbbb.\n.bbbbb.\n.......\n"},
+        {3, 2, "........\n..bbbb..\n.bbbbbb.\n..bbbb..\n........\n"},
+        {4, 3, ".........\n..bbbbb..\n.bbbbbbb.\n.bbbbbbb.\n..bbbbb..\n.........\n"},
+        {6, 4, "...........\n...bbbbb...\n..bbbbbbb..\n.bbbbbbbbb.\n.bbbbbbbbb.\n..bbbbbbb..\n...bbbbb...\n...........\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        RasterCanvas canvas(16, 14);
+        canvas.use_pen(PS_SOLID, c.width, blue);
+        line(canvas.dc(), 6, 6, 9, 6);
+        const std::string expected = c.picture;
+        const int columns = static_cast<int>(expected.find('\n'));
+        const int rows = static_cast<int>(std::count(expected.begin(), expected.end(), '\n'));
+        const int corner = 6 - c.margin;
+        EXPECT_EQ(canvas.picture(corner, corner, corner + columns, corner + rows), expected);
+    }
+}
+
 // ---- wide rectangle outlines ----------------------------------------------------------------
+
+TEST_F(RectangleTest, WidthThreeOutlineMatchesTheReference) {
+    RasterCanvas canvas(8, 8);
+    canvas.use_pen(PS_SOLID, 3, blue);
+    canvas.use_hollow_brush();
+    Rectangle(canvas.dc(), 2, 2, 6, 6);
+    EXPECT_EQ(canvas.picture(),
+              "........\n"
+              "..bbbb..\n"
+              ".bbbbbb.\n"
+              ".bbbbbb.\n"
+              ".bbbbbb.\n"
+              ".bbbbbb.\n"
+              "..bbbb..\n"
+              "........\n");
+}
 
 TEST_F(RectangleTest, WideOutlineIsCentredOnTheEdgeWithRoundOuterCorners) {
     RasterCanvas canvas(40, 36);

@@ -9,10 +9,11 @@
 
 namespace kd508::raster {
 
-// Paints every pixel whose centre lies within width / 2 of the segment from a to b: a bar
-// with a half-disc on each end. A centre exactly on the left or top boundary is in, one on the
-// right or bottom boundary is out, so an even width covers exactly width rows of a horizontal
-// segment. Any coordinates and widths are safe; the work is the segment's rows on the surface.
+// Paints the segment from a to b as the reference strokes it: the ellipse of the width-square
+// box at each end (an even width grows up and left of the end point) and, between them, the
+// quadrilateral of the end points moved half the width either way along the normal, rounded to
+// whole pixels. Any coordinates and widths are safe; the work is the segment's rows on the
+// surface.
 void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour);
 
 // Strokes each segment of the path (and the closing one when closed); the round ends of
