@@ -1,0 +1,271 @@
+// The Qt presenter on Qt's offscreen platform: windows, the mirrored menu, input reaching the
+// layer, and waits. Nothing here waits for time to pass: every wait either has input already
+// queued or a deadline that has passed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStyle>
+
+#include "presenter.h"
+#include "qt/qt_client_widget.h"
+#include "qt/qt_top_level_window.h"
+
+namespace {
+
+using namespace kd508::platform;
+
+// Input as the layer would receive it, one line per call.
+class RecordingSink final : public InputSink {
+public:
+    std::vector<std::string> calls;
+
+    void key(PresenterWindowId window, bool down, unsigned virtual_key, unsigned char character,
+             bool auto_repeat) override {
+        add("key " + std::to_string(window) + (down ? " down " : " up ") + std::to_string(virtual_key) +
+            " char " + std::to_string(character) + (auto_repeat ? " repeat" : ""));
+    }
+    void left_button_down(PresenterWindowId window, int x, int y) override {
+        add("click " + std::to_string(window) + " " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void close_requested(PresenterWindowId window) override { add("close " + std::to_string(window)); }
+    void menu_chosen(PresenterWindowId window, unsigned command) override {
+        add("menu " + std::to_string(window) + " " + std::to_string(command));
+    }
+    void client_resized(PresenterWindowId window, int width, int height) override {
+        add("resized " + std::to_string(window) + " " + std::to_string(width) + "x" + std::to_string(height));
+    }
+    void exposed(PresenterWindowId) override {}  // comes whenever the toolkit shows a window
+    void keyboard_focus_lost() override { add("focus lost"); }
+
+private:
+    void add(std::string call) { calls.push_back(std::move(call)); }
+};
+
+Presenter& shared_presenter(RecordingSink& sink) {
+    // One application per process; the offscreen platform needs no display.
+    static std::unique_ptr<Presenter> presenter = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static char name[] = "qt_presenter_test";
+        static char* argv[] = {name, nullptr};
+        return create_platform_presenter(1, argv);
+    }();
+    presenter->attach(sink);
+    return *presenter;
+}
+
+MenuEntry command(const char* label, unsigned id, bool checked = false, bool grayed = false) {
+    MenuEntry entry;
+    entry.label = label;
+    entry.command = id;
+    entry.checked = checked;
+    entry.grayed = grayed;
+    return entry;
+}
+
+MenuEntry separator() {
+    MenuEntry entry;
+    entry.kind = MenuEntry::Kind::separator;
+    return entry;
+}
+
+std::vector<MenuEntry> run_menu(bool logging_checked) {
+    MenuEntry popup;
+    popup.kind = MenuEntry::Kind::popup;
+    popup.label = "&Run";
+    popup.children = {command("&Animate\tCtrl+A", 1), separator(),
+                      command("&Logging\tCtrl+L", 4, logging_checked),
+                      command("KD508 v2.2 July 1997", 9, false, true)};
+    return {popup};
+}
+
+class QtPresenterTest : public ::testing::Test {
+protected:
+    static constexpr PresenterWindowId graphics = 1;
+    static constexpr PresenterWindowId text = 2;
+    static constexpr int client_width = 595;
+    static constexpr int client_height = 494;
+
+    QtPresenterTest() : presenter(shared_presenter(sink)) {
+        PresenterWindowDescription fixed{"KD508 Graphics", {0, 0, 601, 540, 3, 42, client_width, client_height}, false};
+        PresenterWindowDescription resizable{"KD508 Text", {0, 683, 1280, 341, 3, 26, 1274, 312}, true};
+        presenter.create_window(graphics, fixed);
+        presenter.create_window(text, resizable);
+        presenter.show_window(text, true);
+        presenter.show_window(graphics, true);
+        presenter.poll();
+        sink.calls.clear();
+    }
+
+    ~QtPresenterTest() override {
+        presenter.destroy_window(graphics);
+        presenter.destroy_window(text);
+        presenter.poll();
+    }
+
+    static qt::TopLevelWindow* window_titled(const QString& title) {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = dynamic_cast<qt::TopLevelWindow*>(widget);
+            if (window != nullptr && window->windowTitle() == title && window->isVisible()) return window;
+        }
+        return nullptr;
+    }
+    qt::TopLevelWindow& graphics_window() { return *window_titled("KD508 Graphics"); }
+    qt::TopLevelWindow& text_window() { return *window_titled("KD508 Text"); }
+
+    QMenu& run_popup() {
+        auto* bar = graphics_window().findChild<QMenuBar*>();
+        return *bar->actions().at(0)->menu();
+    }
+
+    void send_key(QWidget& widget, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
+                  const QString& text, bool auto_repeat = false) {
+        QKeyEvent event(type, key, modifiers, 0, 0, 0, text, auto_repeat);
+        QApplication::sendEvent(&widget, &event);
+    }
+
+    void send_press(QWidget& widget, QPointF position, Qt::MouseButton button) {
+        QMouseEvent event(QEvent::MouseButtonPress, position, widget.mapToGlobal(position), button,
+                          button, Qt::NoModifier);
+        QApplication::sendEvent(&widget, &event);
+    }
+
+    RecordingSink sink;
+    Presenter& presenter;
+};
+
+TEST_F(QtPresenterTest, MenuShowsLabelsChecksGreyedItemsAndSeparatorsWithoutBindingShortcuts) {
+    presenter.set_menu(graphics, run_menu(true));
+    auto* bar = graphics_window().findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->actions().size(), 1);
+    EXPECT_EQ(bar->actions().at(0)->text(), QStringLiteral("&Run"));
+
+    const QList<QAction*> items = run_popup().actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("&Animate\tCtrl+A"));
+    // The shortcut text is only shown: Ctrl+A must still reach the client as a key press.
+    EXPECT_TRUE(items[0]->shortcut().isEmpty());
+    EXPECT_FALSE(items[0]->isChecked());
+    EXPECT_TRUE(items[1]->isSeparator());
+    EXPECT_TRUE(items[2]->isCheckable());
+    EXPECT_TRUE(items[2]->isChecked());
+    EXPECT_FALSE(items[3]->isEnabled());
+    EXPECT_TRUE(items[0]->isEnabled());
+}
+
+TEST_F(QtPresenterTest, ChoosingAnItemReportsItsCommandAndOnlyTheLayerMovesTheCheckMark) {
+    presenter.set_menu(graphics, run_menu(true));
+    QAction* logging = run_popup().actions().at(2);
+    logging->trigger();  // the toolkit unchecks it before anyone hears of it
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"menu 1 4"});
+    EXPECT_TRUE(logging->isChecked());
+
+    // The layer's CheckMenuItem sends the menu again; an open menu keeps its items.
+    presenter.set_menu(graphics, run_menu(false));
+    EXPECT_EQ(run_popup().actions().at(2), logging);
+    EXPECT_FALSE(logging->isChecked());
+
+    run_popup().actions().at(0)->trigger();
+    EXPECT_EQ(sink.calls.back(), "menu 1 1");
+}
+
+TEST_F(QtPresenterTest, AMenuOfAnotherShapeReplacesTheOldOne) {
+    presenter.set_menu(graphics, run_menu(true));
+    std::vector<MenuEntry> longer = run_menu(true);
+    longer[0].children.push_back(command("&Quit\tCtrl+Q", 8));
+    presenter.set_menu(graphics, longer);
+    presenter.poll();  // the old bar is deleted later
+    ASSERT_EQ(graphics_window().findChildren<QMenuBar*>().size(), 1);
+    ASSERT_EQ(run_popup().actions().size(), 5);
+    run_popup().actions().at(4)->trigger();
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"menu 1 8"});
+}
+
+TEST_F(QtPresenterTest, CloseBoxAsksTheLayerAndTheWindowStays) {
+    EXPECT_FALSE(graphics_window().close());
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"close 1"});
+    EXPECT_TRUE(graphics_window().isVisible());
+}
+
+TEST_F(QtPresenterTest, LeftPressesArriveInClientPixelsAndOtherButtonsDoNot) {
+    qt::ClientWidget& client = graphics_window().client();
+    send_press(client, QPointF(10.7, 20.2), Qt::LeftButton);
+    send_press(client, QPointF(30, 40), Qt::RightButton);
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"click 1 10,20"});
+}
+
+TEST_F(QtPresenterTest, KeysArriveWithWindowsCodesAndCharacters) {
+    qt::ClientWidget& client = text_window().client();
+    send_key(client, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, QString());
+    send_key(client, QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, QString(QChar(1)));
+    send_key(client, QEvent::KeyRelease, Qt::Key_A, Qt::ControlModifier, QString(QChar(1)));
+    send_key(client, QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)), true);
+    EXPECT_EQ(sink.calls, (std::vector<std::string>{"key 2 down 17 char 0", "key 2 down 65 char 1",
+                                                    "key 2 up 65 char 1", "key 2 down 0 char 233 repeat"}));
+}
+
+TEST_F(QtPresenterTest, TabIsAKeyOfTheClient) {
+    qt::ClientWidget& client = graphics_window().client();
+    send_key(client, QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"key 1 down 9 char 9"});
+}
+
+TEST_F(QtPresenterTest, LosingTheKeyboardIsReported) {
+    QFocusEvent event(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(&graphics_window().client(), &event);
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"focus lost"});
+}
+
+TEST_F(QtPresenterTest, AltAloneDoesNotTakeTheKeyboardToTheMenuBar) {
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation), 0);
+}
+
+TEST_F(QtPresenterTest, ClientShowsTheLayersPixelsAtTheLayersSize) {
+    // The layer takes the menu bar's height from the client area after creation.
+    const int smaller_height = client_height - 20;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * smaller_height, 0x00FFFFFF);
+    pixels[5 * client_width + 7] = 0x00123456;
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, smaller_height, client_width},
+                             ClientArea{0, 0, client_width, smaller_height});
+    presenter.poll();
+
+    qt::ClientWidget& client = graphics_window().client();
+    EXPECT_EQ(client.size(), QSize(client_width, smaller_height));
+    const QImage shown = client.grab().toImage();
+    EXPECT_EQ(shown.pixel(7, 5) & 0xFFFFFF, 0x123456u);
+    EXPECT_EQ(shown.pixel(8, 5) & 0xFFFFFF, 0xFFFFFFu);
+    // A size the layer chose is not reported back to it.
+    EXPECT_TRUE(sink.calls.empty());
+}
+
+TEST_F(QtPresenterTest, UserResizingTheTextWindowIsReportedOnce) {
+    text_window().resize(800, 200);
+    presenter.poll();
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"resized 2 800x200"});
+}
+
+TEST_F(QtPresenterTest, WaitReturnsAsSoonAsInputArrived) {
+    qt::ClientWidget& client = graphics_window().client();
+    QApplication::postEvent(&client, new QKeyEvent(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier,
+                                                   QStringLiteral("b")));
+    // A deadline far off: the wait must end with the input, not with the deadline.
+    presenter.wait(presenter.now_ms() + 60'000);
+    EXPECT_EQ(sink.calls, std::vector<std::string>{"key 1 down 66 char 98"});
+}
+
+TEST_F(QtPresenterTest, WaitWithAPastDeadlineReturnsWithoutInput) {
+    presenter.wait(presenter.now_ms() - 1);
+    EXPECT_TRUE(sink.calls.empty());
+}
+
+}  // namespace
