@@ -189,6 +189,20 @@ class WalkTest(BugwalkTestCase):
         program.key("ctrl+l")
         self.quit_with_ctrl_q(program)
 
+    def test_text_window_repaints_its_lines_at_the_bottom_after_a_resize(self):
+        program = self.start()
+        program.focus(program.graphics)
+        program.key("ctrl+l")
+        program.key("ctrl+h")
+        program.wait_until_still()
+        program.display.xdotool("windowsize", "--sync", program.text.identifier, 700, 150)
+        program.refresh_geometry()
+        self.assertEqual((program.text.width, program.text.height), (700, 150))
+        # The newest line stands at the bottom of the new client area.
+        wait_until(lambda: program.text_client().crop(0, 130, 700, 20).count(lambda pixel: pixel == 0) > 50,
+                   REACTION_SECONDS, "log lines at the bottom of the resized text window")
+        self.quit_with_ctrl_q(program)
+
     def test_halt_from_the_text_window_then_single_steps(self):
         program = self.start()
         # Keys pressed in the text window act as in the graphics window.
@@ -197,6 +211,8 @@ class WalkTest(BugwalkTestCase):
         halted = program.wait_until_still()
 
         program.focus(program.graphics)
+        # Alt tapped alone must leave the keys that follow to the program.
+        program.key("alt")
         program.key("ctrl+f")
         stepped = program.wait_until_changed(halted)
         self.assertEqual(program.wait_until_still(), stepped)

@@ -254,6 +254,19 @@ TEST_F(QtPresenterTest, UserResizingTheTextWindowIsReportedOnce) {
     EXPECT_EQ(sink.calls, std::vector<std::string>{"resized 2 800x200"});
 }
 
+TEST_F(QtPresenterTest, AfterAResizeTheOldPixelsAreNotShownAgain) {
+    // The layer replaces the client buffer as soon as it hears of the resize.
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(1274) * 312, 0x00FF0000);
+    presenter.client_changed(text, ClientImage{pixels.data(), 1274, 312, 1274}, ClientArea{0, 0, 1274, 312});
+    presenter.poll();
+    ASSERT_EQ(text_window().client().grab().toImage().pixel(3, 3) & 0xFFFFFF, 0xFF0000u);
+
+    text_window().resize(800, 200);
+    pixels.assign(pixels.size(), 0x000000FF);  // what a reused buffer might hold by now
+    const QImage shown = text_window().client().grab().toImage();
+    EXPECT_EQ(shown.pixel(3, 3) & 0xFFFFFF, 0xFFFFFFu);
+}
+
 TEST_F(QtPresenterTest, WaitReturnsAsSoonAsInputArrived) {
     qt::ClientWidget& client = graphics_window().client();
     QApplication::postEvent(&client, new QKeyEvent(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier,

@@ -93,6 +93,9 @@ void ClientWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (size() == reported_size_) return;
     reported_size_ = size();
+    // The layer gives the client a new buffer of the new size while it hears of the resize,
+    // so the old view must not be painted again; the new pixels come with the next change.
+    image_ = QImage();
     input_.client_resized(window_, width(), height());
 }
 
