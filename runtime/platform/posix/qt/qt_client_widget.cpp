@@ -45,8 +45,12 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
     }
     // The layer's pixels are 0x00RRGGBB; RGB32 ignores the top byte, so the buffer is shown as
     // it is, without a copy.
-    image_ = QImage(reinterpret_cast<const uchar*>(image.pixels), image.width, image.height,
-                    static_cast<qsizetype>(image.stride_pixels) * 4, QImage::Format_RGB32);
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) {
+        image_ = QImage();  // an empty client, as a minimised window has
+    } else {
+        image_ = QImage(reinterpret_cast<const uchar*>(image.pixels), image.width, image.height,
+                        static_cast<qsizetype>(image.stride_pixels) * 4, QImage::Format_RGB32);
+    }
     update(QRect(QPoint(changed.left, changed.top), QPoint(changed.right - 1, changed.bottom - 1)));
 }
 
