@@ -51,16 +51,27 @@ private:
     void add(std::string call) { calls.push_back(std::move(call)); }
 };
 
-Presenter& shared_presenter(RecordingSink& sink) {
-    // One application per process; the offscreen platform needs no display.
-    static std::unique_ptr<Presenter> presenter = [] {
+// One application per process, made before the first test and ended after the last one,
+// while the toolkit's own globals still exist. The offscreen platform needs no display.
+class QtApplicationEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         static char name[] = "qt_presenter_test";
         static char* argv[] = {name, nullptr};
-        return create_platform_presenter(1, argv);
-    }();
-    presenter->attach(sink);
-    return *presenter;
+        presenter = create_platform_presenter(1, argv);
+    }
+    void TearDown() override { presenter.reset(); }
+
+    static inline std::unique_ptr<Presenter> presenter;
+};
+
+const ::testing::Environment* const qt_application_environment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+Presenter& shared_presenter(RecordingSink& sink) {
+    QtApplicationEnvironment::presenter->attach(sink);
+    return *QtApplicationEnvironment::presenter;
 }
 
 MenuEntry command(const char* label, unsigned id, bool checked = false, bool grayed = false) {
