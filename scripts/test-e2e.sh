@@ -8,6 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build}"
 program="$build/app/bugwalk"
 
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target bugwalk >/dev/null
 # Screens of failed tests are kept here.
 export KD508_TEST_OUTPUT="$build/test-output/e2e"
