@@ -150,7 +150,11 @@ class WalkTest(BugwalkTestCase):
         program = self.start()
         before = program.graphics_client()
         program.wait_until_changed(before)
-        self.assertTrue(program.graphics.width >= session.CLIENT_WIDTH)
+        self.assertEqual((program.graphics.left, program.graphics.top, program.graphics.width),
+                         (0, 0, session.CLIENT_WIDTH))
+        # The text window stands along the lower third of the screen: its top at 2 * H / 3 + 1.
+        self.assertEqual((program.text.left, program.text.top),
+                         (0, 2 * session.SCREEN_HEIGHT // 3 + 1))
         self.quit_with_ctrl_q(program)
 
     def test_stop_freezes_the_walk_and_add_bug_shows_a_second_bug(self):
