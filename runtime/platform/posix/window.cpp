@@ -64,6 +64,11 @@ void apply_client_size(HWND handle, int width, int height) {
         window->client = PixelBuffer(width, height);
         window->geometry.client_width = width;
         window->geometry.client_height = height;
+        // The presenter must let go of the old buffer before it paints again.
+        if (presenter()) {
+            const ClientImage image{window->client.pixels.data(), width, height, width};
+            presenter()->client_changed(window->presenter_id, image, ClientArea{0, 0, width, height});
+        }
         if (window->class_style & (CS_HREDRAW | CS_VREDRAW)) invalidate_whole_client(handle);
     }
     send_to_procedure(handle, WM_SIZE, 0, MAKELPARAM(width, height));
