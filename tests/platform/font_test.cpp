@@ -9,10 +9,12 @@
 #include "font/face_library.h"
 #include "font/glyph_blend.h"
 #include "font/sized_font.h"
-#include "font/windows_1252.h"
+#include "windows_1252.h"
 
 namespace kd508::font {
 namespace {
+
+using kd508::platform::unicode_from_windows_1252;
 
 SizedFont& sans(int height) { return sized_font(FontRequest{height, false, ""}); }
 SizedFont& mono(int height) { return sized_font(FontRequest{height, true, ""}); }

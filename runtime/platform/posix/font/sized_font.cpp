@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "font/face_library.h"
-#include "font/windows_1252.h"
+#include "windows_1252.h"
 
 namespace kd508::font {
 
@@ -122,7 +122,7 @@ void SizedFont::render(unsigned char byte, Glyph& out) {
     // advance, as they do on the system whose text calls these are.
     FT_Face handle = face_->handle;
     const bool control = byte < first_printable || byte == delete_byte;
-    const FT_UInt index = control ? 0 : FT_Get_Char_Index(handle, unicode_from_windows_1252(byte));
+    const FT_UInt index = control ? 0 : FT_Get_Char_Index(handle, platform::unicode_from_windows_1252(byte));
 
     FT_Activate_Size(size_);
     if (FT_Load_Glyph(handle, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 ||

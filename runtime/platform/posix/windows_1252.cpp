@@ -1,8 +1,8 @@
-#include "font/windows_1252.h"
+#include "windows_1252.h"
 
 #include <array>
 
-namespace kd508::font {
+namespace kd508::platform {
 
 namespace {
 
@@ -16,6 +16,7 @@ constexpr std::array<char32_t, 32> code_page_upper_controls = {
 };
 
 constexpr unsigned first_table_byte = 0x80;
+constexpr char32_t last_8_bit_code = 0xFF;
 
 }  // namespace
 
@@ -27,4 +28,11 @@ char32_t unicode_from_windows_1252(unsigned char byte) {
     return byte;
 }
 
-}  // namespace kd508::font
+int windows_1252_from_unicode(char32_t code_point) {
+    for (unsigned byte = 0; byte <= last_8_bit_code; ++byte) {
+        if (unicode_from_windows_1252(static_cast<unsigned char>(byte)) == code_point) return static_cast<int>(byte);
+    }
+    return -1;
+}
+
+}  // namespace kd508::platform
