@@ -495,6 +495,60 @@ TEST_F(LineTest, WideLinesMatchReferencePictures) {
     }
 }
 
+TEST_F(LineTest, SlantedWideLinesMatchReferencePictures) {
+    // Measured on the reference: the body's corners lie a whole pixel beyond the exact offset on
+    // the side towards +x and at the nearest pixel on the other, so slanted lines are a pixel
+    // fuller on their right (for a shallow line running down to the right, their upper) side.
+    // The width-5 line has a 3-4-5 slope, whose exact half-pixel offsets round outwards. Each
+    // line starts at (8, 8); the picture is the given box.
+    struct Case {
+        int width, to_x, to_y;
+        RECT box;
+        const char* picture;
+    };
+    const Case cases[] = {
+        {2, 20, 13, {6, 6, 22, 15},
+         "................\n"
+         ".bb.............\n"
+         ".bbbbb..........\n"
+         "..bbbbbb........\n"
+         ".....bbbbbb.....\n"
+         ".......bbbbbb...\n"
+         "..........bbbbb.\n"
+         "............bbb.\n"
+         "................\n"},
+        {2, 5, 20, {3, 6, 10, 22},
+         ".......\n....bb.\n....bb.\n....bb.\n....bb.\n....bb.\n...bbb.\n...bb..\n"
+         "...bb..\n...bb..\n..bbb..\n..bb...\n..bb...\n.bbb...\n.bbb...\n.......\n"},
+        {3, 20, 13, {6, 6, 23, 16},
+         ".................\n"
+         "..bbbb...........\n"
+         ".bbbbbbb.........\n"
+         ".bbbbbbbbbb......\n"
+         "....bbbbbbbbb....\n"
+         "......bbbbbbbbb..\n"
+         ".........bbbbbb..\n"
+         "...........bbbbb.\n"
+         "..............b..\n"
+         ".................\n"},
+        {5, 11, 12, {5, 5, 15, 16},
+         "..........\n..bbb.....\n.bbbbbb...\n.bbbbbbb..\n.bbbbbbbb.\n.bbbbbbbb.\n"
+         "..bbbbbbb.\n...bbbbbb.\n....bbbbb.\n.....bbb..\n..........\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        RasterCanvas canvas(24, 24);
+        canvas.use_pen(PS_SOLID, c.width, blue);
+        line(canvas.dc(), 8, 8, c.to_x, c.to_y);
+        EXPECT_EQ(canvas.picture(c.box.left, c.box.top, c.box.right, c.box.bottom), c.picture);
+        // The same segment drawn the other way round covers the same pixels.
+        RasterCanvas reversed(24, 24);
+        reversed.use_pen(PS_SOLID, c.width, blue);
+        line(reversed.dc(), c.to_x, c.to_y, 8, 8);
+        EXPECT_EQ(reversed.picture(), canvas.picture());
+    }
+}
+
 // ---- wide rectangle outlines ----------------------------------------------------------------
 
 TEST_F(RectangleTest, WidthThreeOutlineMatchesTheReference) {

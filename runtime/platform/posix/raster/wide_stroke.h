@@ -12,8 +12,8 @@ namespace kd508::raster {
 // Paints the segment from a to b as the reference strokes it: the ellipse of the width-square
 // box at each end (an even width grows up and left of the end point) and, between them, the
 // quadrilateral of the end points moved half the width either way along the normal, rounded to
-// whole pixels. Any coordinates and widths are safe; the work is the segment's rows on the
-// surface.
+// whole pixels outwards on the side towards +x and to the nearest pixel on the other. Any
+// coordinates and widths are safe; the work is the segment's rows on the surface.
 void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour);
 
 // Strokes each segment of the path (and the closing one when closed); the round ends of
