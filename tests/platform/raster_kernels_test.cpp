@@ -2,11 +2,14 @@
 // far-away shapes, which the drawing tests reach only through a few cases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <vector>
 
 #include "raster/ellipse.h"
+#include "raster/ellipse_path.h"
 
 #include "raster/exact_division.h"
 
@@ -87,6 +90,30 @@ TEST(ExactDivisionTest, ProductsBeyondSixtyFourBitsStayExact) {
     EXPECT_EQ(ceil_div(n + 1, span), span);
     EXPECT_EQ(round_half_down(-n, span), -(span - 1));
     EXPECT_EQ(round_half_down(Wide{1} << 63, Wide{1} << 64), 0);  // exactly one half
+}
+
+TEST(EllipsePathTest, VerticesStayOnTheBoxEdgesAndInsideItForAnyBox) {
+    using kd508::raster::Box;
+    // The widest box, one far out and one pixel wide: a wrong conversion or an overflow in the
+    // curve would throw vertices off the box or wrap them round.
+    const Box boxes[] = {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MAX - 9, INT_MIN, INT_MAX, INT_MIN + 4}, {5, 5, 6, 6}, {0, 0, 21, 12}};
+    for (const Box& box : boxes) {
+        const std::vector<kd508::raster::Point> path = kd508::raster::ellipse_path(box);
+        ASSERT_FALSE(path.empty());
+        EXPECT_LE(path.size(), 32u);
+        std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+        for (const auto& vertex : path) {
+            left = std::min(left, vertex.x);
+            top = std::min(top, vertex.y);
+            right = std::max(right, vertex.x);
+            bottom = std::max(bottom, vertex.y);
+        }
+        // The polygon runs through the centres of the box's first and last columns and rows.
+        EXPECT_EQ(left, box.left);
+        EXPECT_EQ(top, box.top);
+        EXPECT_EQ(right, box.right - 1);
+        EXPECT_EQ(bottom, box.bottom - 1);
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "device_context.h"
 #include "gdi_objects.h"
 #include "raster/ellipse.h"
+#include "raster/ellipse_path.h"
 #include "raster/polygon_fill.h"
 #include "raster/span.h"
 #include "raster/thin_line.h"
@@ -174,15 +175,9 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
         raster::outline_ellipse(surface, device_box, paint.pen_colour);
     } else {
         if (paint.brush_fills) raster::fill_ellipse(surface, device_box, paint.brush_colour);
-        // A band about as wide as the pen, centred on the edge: an even pen reaches one pixel
-        // further out on the left and top, as the reference's does (its wide ellipses are ragged
-        // polygons; these are the boxes that come closest to them on average).
-        const std::int64_t width = paint.pen_width;
-        const raster::Box outer{device_box.left - width / 2, device_box.top - width / 2,
-                                device_box.right + (width - 1) / 2, device_box.bottom + (width - 1) / 2};
-        const raster::Box inner{device_box.left + (width + 1) / 2, device_box.top + (width + 1) / 2,
-                                device_box.right - (width / 2 + 1), device_box.bottom - (width / 2 + 1)};
-        raster::fill_ellipse_band(surface, outer, inner, paint.pen_colour);
+        // GDI strokes a wide pen along a polygon that approximates the ellipse, not along the
+        // ellipse itself, so the band is as ragged as that polygon.
+        raster::stroke_wide_path(surface, raster::ellipse_path(device_box), true, paint.pen_width, paint.pen_colour);
     }
     report_drawn(*dc, surface, grown(device_box, paint.pen_reach()));
     return TRUE;

@@ -146,12 +146,4 @@ void outline_ellipse(const Surface& surface, const Box& box, Pixel colour) {
     }
 }
 
-void fill_ellipse_band(const Surface& surface, const Box& outer, const Box& inner, Pixel colour) {
-    const RowRange rows = visible_rows(surface, outer.top, outer.bottom);
-    for (int y = rows.begin; y < rows.end; ++y) {
-        const auto span = row_span(outer, y);
-        if (span) fill_span_around(surface, y, *span, row_span(inner, y), colour);
-    }
-}
-
 }  // namespace kd508::raster

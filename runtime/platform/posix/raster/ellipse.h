@@ -23,8 +23,4 @@ void fill_ellipse(const Surface& surface, const Box& box, Pixel colour);
 // left or right outside it. Drawn over fill_ellipse of the same box, it replaces the rim.
 void outline_ellipse(const Surface& surface, const Box& box, Pixel colour);
 
-// Paints the pixels of the ellipse in the outer box that are not in the ellipse of the inner
-// box: a band as wide as the boxes are apart.
-void fill_ellipse_band(const Surface& surface, const Box& outer, const Box& inner, Pixel colour);
-
 }  // namespace kd508::raster
