@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "raster/ellipse.h"
-#include "raster/ellipse_path.h"
+#include "raster/wide_ellipse.h"
 
 #include "raster/exact_division.h"
 
@@ -92,28 +92,74 @@ TEST(ExactDivisionTest, ProductsBeyondSixtyFourBitsStayExact) {
     EXPECT_EQ(round_half_down(Wide{1} << 63, Wide{1} << 64), 0);  // exactly one half
 }
 
-TEST(EllipsePathTest, VerticesStayOnTheBoxEdgesAndInsideItForAnyBox) {
-    using kd508::raster::Box;
-    // The widest box, one far out and one pixel wide: a wrong conversion or an overflow in the
-    // curve would throw vertices off the box or wrap them round.
-    const Box boxes[] = {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MAX - 9, INT_MIN, INT_MAX, INT_MIN + 4}, {5, 5, 6, 6}, {0, 0, 21, 12}};
-    for (const Box& box : boxes) {
-        const std::vector<kd508::raster::Point> path = kd508::raster::ellipse_path(box);
-        ASSERT_FALSE(path.empty());
-        EXPECT_LE(path.size(), 32u);
-        std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
-        for (const auto& vertex : path) {
-            left = std::min(left, vertex.x);
-            top = std::min(top, vertex.y);
-            right = std::max(right, vertex.x);
-            bottom = std::max(bottom, vertex.y);
-        }
-        // The polygon runs through the centres of the box's first and last columns and rows.
-        EXPECT_EQ(left, box.left);
-        EXPECT_EQ(top, box.top);
-        EXPECT_EQ(right, box.right - 1);
-        EXPECT_EQ(bottom, box.bottom - 1);
+using kd508::raster::Box;
+using kd508::raster::Pixel;
+using kd508::raster::Surface;
+
+// A small surface to stroke on, white where nothing is painted.
+struct Bitmap {
+    static constexpr Pixel white = 0xffffff;
+    static constexpr Pixel pen = 0x0000ff;
+    int width;
+    int height;
+    std::vector<Pixel> pixels;
+    Bitmap(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w * h), white) {}
+    Surface surface() { return Surface{pixels.data(), width, height, width}; }
+    bool painted(std::int64_t x, std::int64_t y) const {
+        return x >= 0 && y >= 0 && x < width && y < height && pixels[static_cast<std::size_t>(y * width + x)] == pen;
     }
+    int painted_count() const { return static_cast<int>(std::count(pixels.begin(), pixels.end(), pen)); }
+};
+
+TEST(WideEllipseTest, BandCoversTheEllipsesEdgeAndStaysWithinThePensReachOfTheBox) {
+    // Every edge pixel is on the pen's path, so a missed row or a chain step that skips a pixel
+    // would leave one out; a step to a wrong row would paint beyond the box's reach.
+    constexpr int size = 48, origin = 12;
+    for (int width = 1; width <= 22; ++width) {
+        for (int height = 1; height <= 22; height += (height < 5 ? 1 : 3)) {
+            for (int pen = 2; pen <= 9; pen += 3) {
+                SCOPED_TRACE(testing::Message() << width << "x" << height << " pen " << pen);
+                const Box box{origin, origin, origin + width, origin + height};
+                Bitmap edge(size, size), band(size, size);
+                kd508::raster::outline_ellipse(edge.surface(), box, Bitmap::pen);
+                kd508::raster::stroke_wide_ellipse(band.surface(), box, pen, Bitmap::pen);
+                const int reach = pen / 2 + 1;
+                for (int y = 0; y < size; ++y) {
+                    for (int x = 0; x < size; ++x) {
+                        const bool near_box = x >= box.left - reach && x < box.right + reach &&
+                                              y >= box.top - reach && y < box.bottom + reach;
+                        if (edge.painted(x, y)) {
+                            ASSERT_TRUE(band.painted(x, y)) << x << "," << y;
+                        }
+                        if (!near_box) {
+                            ASSERT_FALSE(band.painted(x, y)) << x << "," << y;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(WideEllipseTest, PensFarWiderThanTheSurfaceCostNoMoreThanItsSize) {
+    // The widest pens on the widest ellipse: rows within the pen's reach of the surface number
+    // about 2^31, so a kernel that visited each of them would never finish. The edge is about
+    // 2^31 away and the pen reaches 2^30, so nothing is painted.
+    Bitmap far(12, 10);
+    kd508::raster::stroke_wide_ellipse(far.surface(), Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, INT_MAX, Bitmap::pen);
+    EXPECT_EQ(far.painted_count(), 0);
+
+    // An edge passing through the surface, with a pen that reaches far past it on both sides:
+    // however the rows are thinned, the whole surface lies within the band.
+    Bitmap covered(12, 10);
+    kd508::raster::stroke_wide_ellipse(covered.surface(), Box{-2000000, -1000000, 5, 1000000}, 4000000, Bitmap::pen);
+    EXPECT_EQ(covered.painted_count(), 12 * 10);
+
+    // Just beyond the reach of a thinned band: an edge 3000 pixels left of the surface, along
+    // rows far taller than it, with a pen reaching 2001 pixels.
+    Bitmap beside(12, 10);
+    kd508::raster::stroke_wide_ellipse(beside.surface(), Box{-3000, -100000000, 3000, 100000000}, 4000, Bitmap::pen);
+    EXPECT_EQ(beside.painted_count(), 0);
 }
 
 }  // namespace

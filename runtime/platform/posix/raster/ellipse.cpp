@@ -91,25 +91,9 @@ std::optional<std::int64_t> row_extent(const Quadrant& q, std::int64_t y) {
     return row_extent_in<long double>(q, y);
 }
 
-struct Span {
-    std::int64_t first = 0;  // inclusive pixel columns
-    std::int64_t last = 0;
-};
+using Span = EllipseRow;
 
 bool too_thin_for_an_inside(const Box& box) { return box.width() < 3 || box.height() < 3; }
-
-// The pixels of row y inside the ellipse.
-std::optional<Span> row_span(const Box& box, std::int64_t y) {
-    if (box.empty() || y < box.top || y >= box.bottom) return std::nullopt;
-    if (too_thin_for_an_inside(box)) return Span{box.left, box.right - 1};
-    const Quadrant quadrant{box.width() - 1, box.height() - 1};
-    const std::int64_t offset = 2 * y - (box.top + box.bottom - 1);
-    const std::optional<std::int64_t> extent = row_extent(quadrant, offset < 0 ? -offset : offset);
-    if (!extent) return std::nullopt;
-    // The extent has the parity of the doubled centre, so both ends divide exactly.
-    const std::int64_t centre = box.left + box.right - 1;
-    return Span{(centre - *extent) / 2, (centre + *extent) / 2};
-}
 
 // Paints a row's span minus the hole (inclusive columns), in up to two pieces.
 void fill_span_around(const Surface& surface, int y, Span span, std::optional<Span> hole, Pixel colour) {
@@ -123,22 +107,34 @@ void fill_span_around(const Surface& surface, int y, Span span, std::optional<Sp
 
 }  // namespace
 
+std::optional<EllipseRow> ellipse_row(const Box& box, std::int64_t y) {
+    if (box.empty() || y < box.top || y >= box.bottom) return std::nullopt;
+    if (too_thin_for_an_inside(box)) return Span{box.left, box.right - 1};
+    const Quadrant quadrant{box.width() - 1, box.height() - 1};
+    const std::int64_t offset = 2 * y - (box.top + box.bottom - 1);
+    const std::optional<std::int64_t> extent = row_extent(quadrant, offset < 0 ? -offset : offset);
+    if (!extent) return std::nullopt;
+    // The extent has the parity of the doubled centre, so both ends divide exactly.
+    const std::int64_t centre = box.left + box.right - 1;
+    return Span{(centre - *extent) / 2, (centre + *extent) / 2};
+}
+
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour) {
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
     for (int y = rows.begin; y < rows.end; ++y)
-        if (const auto span = row_span(box, y)) fill_span_clipped(surface, y, span->first, span->last + 1, colour);
+        if (const auto span = ellipse_row(box, y)) fill_span_clipped(surface, y, span->first, span->last + 1, colour);
 }
 
 void outline_ellipse(const Surface& surface, const Box& box, Pixel colour) {
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
     for (int y = rows.begin; y < rows.end; ++y) {
-        const auto span = row_span(box, y);
+        const auto span = ellipse_row(box, y);
         if (!span) continue;
         // A pixel is inside the rim when its four neighbours are in the ellipse; the spans are
         // convex, so those pixels form one run.
         std::optional<Span> interior;
-        const auto above = row_span(box, std::int64_t{y} - 1);
-        const auto below = row_span(box, std::int64_t{y} + 1);
+        const auto above = ellipse_row(box, std::int64_t{y} - 1);
+        const auto below = ellipse_row(box, std::int64_t{y} + 1);
         if (above && below)
             interior = Span{std::max({span->first + 1, above->first, below->first}),
                             std::min({span->last - 1, above->last, below->last})};

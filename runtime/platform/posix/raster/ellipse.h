@@ -10,11 +10,20 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "geometry.h"
 #include "surface.h"
 
 namespace kd508::raster {
+
+// The columns, first to last inclusive, that the ellipse covers on row y; none when the row
+// has no pixel of it. The rows that have one are consecutive, and each row's columns are.
+struct EllipseRow {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+};
+std::optional<EllipseRow> ellipse_row(const Box& box, std::int64_t y);
 
 // Fills the ellipse's pixels. Any box is safe; the work is its rows on the surface.
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour);
