@@ -165,27 +165,18 @@ void render_command(const DrawCommand& command) {
     HDC canvas = state.canvas_surface;
 
     switch (command.kind) {
-    case draw_triangle: {
-        const COLORREF rgb = palette_colour(command.colour);
-        HPEN pen = CreatePen(PS_SOLID, command.width, rgb);
-        HGDIOBJ previous_pen = SelectObject(canvas, pen);
-        HBRUSH brush = brush_for(command, rgb);
-        HGDIOBJ previous_brush = SelectObject(canvas, brush);
-        polygon_on_canvas(canvas, command);
-        SelectObject(canvas, previous_pen);
-        SelectObject(canvas, previous_brush);
-        DeleteObject(pen);
-        DeleteObject(brush);
-        break;
-    }
+    case draw_triangle:
     case draw_rectangle:
     case draw_ellipse: {
+        // The figure is edged with its pen and filled with its brush; both are put back and
+        // deleted before the next command.
         const COLORREF rgb = palette_colour(command.colour);
         HPEN pen = CreatePen(PS_SOLID, command.width, rgb);
         HBRUSH brush = brush_for(command, rgb);
         HGDIOBJ previous_pen = SelectObject(canvas, pen);
         HGDIOBJ previous_brush = SelectObject(canvas, brush);
-        box_on_canvas(canvas, command);
+        if (command.kind == draw_triangle) polygon_on_canvas(canvas, command);
+        else box_on_canvas(canvas, command);
         SelectObject(canvas, previous_pen);
         SelectObject(canvas, previous_brush);
         DeleteObject(pen);
