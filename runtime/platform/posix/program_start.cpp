@@ -87,19 +87,18 @@ std::string check_script(const std::string& path) {
     return {};
 }
 
-// The screenshot is written at the end; a path that cannot take it is found out now, without
-// creating anything.
-std::string check_screenshot_path(const std::string& path) {
+// The screenshot is written at the end, the transcript from the start on; a path that cannot
+// take either is found out now, before anything is created.
+std::string check_output_path(const std::string& what, const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path file(path);
     const fs::path directory = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    if (fs::is_directory(file, error)) return "cannot write the screenshot " + path + ": it is a directory";
-    if (!fs::is_directory(directory, error)) {
-        return "cannot write the screenshot " + path + ": no directory " + directory.string();
-    }
+    const std::string cannot = "cannot write the " + what + " " + path + ": ";
+    if (fs::is_directory(file, error)) return cannot + "it is a directory";
+    if (!fs::is_directory(directory, error)) return cannot + "no directory " + directory.string();
     if (fs::exists(file, error) ? access(path.c_str(), W_OK) != 0 : access(directory.c_str(), W_OK) != 0) {
-        return "cannot write the screenshot " + path + ": " + std::strerror(errno);
+        return cannot + std::strerror(errno);
     }
     return {};
 }
@@ -163,7 +162,12 @@ ProgramStart start_program_run(int argc, char** argv) {
         if (std::string problem = check_script(options.play); !problem.empty()) return option_error(program_name, problem);
     }
     if (!options.screenshot.empty()) {
-        if (std::string problem = check_screenshot_path(options.screenshot); !problem.empty()) {
+        if (std::string problem = check_output_path("screenshot", options.screenshot); !problem.empty()) {
+            return option_error(program_name, problem);
+        }
+    }
+    if (!options.transcript.empty()) {
+        if (std::string problem = check_output_path("transcript", options.transcript); !problem.empty()) {
             return option_error(program_name, problem);
         }
     }
