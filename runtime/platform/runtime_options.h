@@ -7,8 +7,13 @@
 
 namespace kd508::runtime_options {
 
+// KD508_open begins, before any window exists. On Windows, where the system calls WinMain
+// itself, this is where the process's arguments are read: --help, --version and mistakes in
+// the options end the process here. Elsewhere the entry has read them already.
+void runtime_opening();
+
 // KD508_open has made its windows. graphics_window (an HWND) is the window whose client area a
-// screenshot shows. On Windows this is also where the process's command line is read.
+// screenshot shows.
 void runtime_opened(void* graphics_window);
 
 // The script that playback takes from the first event wait on, in place of "KD508.SCR", or

@@ -112,6 +112,7 @@ LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wparam, 
 using namespace kd508;
 
 extern "C" int KD508_open(void* instance_handle, void* previous_instance, char*, int show_mode) {
+    runtime_options::runtime_opening();
     RuntimeState& state = runtime_state();
     HINSTANCE instance = static_cast<HINSTANCE>(instance_handle);
     if (!previous_instance) register_window_classes(instance);

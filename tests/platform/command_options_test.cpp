@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "command_options.h"
+#include "../../runtime/platform/command_options.h"
 
 namespace kd508::platform {
 namespace {

@@ -72,6 +72,9 @@ namespace kd508::runtime_options {
 
 using platform::run;
 
+// The layer's entry has taken the options before the program started.
+void runtime_opening() {}
+
 void runtime_opened(void* graphics_window) { run().graphics_window = static_cast<HWND>(graphics_window); }
 
 const char* initial_script() {

@@ -35,7 +35,11 @@ OptionsParse parse_command_options(const std::vector<std::string>& environment_w
 // Fails (with error set) on an unclosed quote.
 std::vector<std::string> split_option_words(const std::string& text, std::string& error);
 
+// The options a build offers: the Windows build runs on the system's own screen, so it has no
+// headless runs and, without an image library, no screenshots.
+enum class OptionSet { full, windows };
+
 // The text --help prints, for a program of the given name.
-std::string options_help(const std::string& program_name);
+std::string options_help(const std::string& program_name, OptionSet offered = OptionSet::full);
 
 }  // namespace kd508::platform

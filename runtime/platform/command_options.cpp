@@ -142,25 +142,37 @@ std::vector<std::string> split_option_words(const std::string& text, std::string
     return words;
 }
 
-std::string options_help(const std::string& program_name) {
-    return "Usage: " + program_name +
-           " [OPTION]...\n"
-           "Options of the KD508 runtime, taken before the program starts:\n"
-           "  --help               show this help and exit\n"
-           "  --version            show the runtime's version and exit\n"
-           "  --play FILE          play FILE as the script from the start, in place of KD508.SCR\n"
-           "  --headless           run without a display, on a virtual clock; with --play, end\n"
-           "                       when the script has been played to its end\n"
-           "  --run-for MS         end the run with a quit after MS milliseconds (of virtual\n"
-           "                       time when headless)\n"
-           "  --screenshot FILE    when the program ends, write what the graphics window shows\n"
-           "                       as a PNG image\n"
-           "  --transcript FILE    write every line the text window would show with logging on\n"
-           "                       from the start, one per line, as the program runs\n"
-           "The same options may be given in the environment variable KD508_OPTIONS; the\n"
-           "command line wins. Every other argument is left to the toolkit and the program.\n"
-           "Exit status: the program's own; 1 when a headless playback stops at a bad line or\n"
-           "no display is found; 2 for a mistake in the options.\n";
+std::string options_help(const std::string& program_name, OptionSet offered) {
+    const bool full = offered == OptionSet::full;
+    std::string text = "Usage: " + program_name +
+                       " [OPTION]...\n"
+                       "Options of the KD508 runtime, taken before the program starts:\n"
+                       "  --help               show this help and exit\n"
+                       "  --version            show the runtime's version and exit\n"
+                       "  --play FILE          play FILE as the script from the start, in place of KD508.SCR\n";
+    if (full) {
+        text +=
+            "  --headless           run without a display, on a virtual clock; with --play, end\n"
+            "                       when the script has been played to its end\n";
+    }
+    text += full ? "  --run-for MS         end the run with a quit after MS milliseconds (of virtual\n"
+                   "                       time when headless)\n"
+                 : "  --run-for MS         end the run with a quit after MS milliseconds\n";
+    if (full) {
+        text +=
+            "  --screenshot FILE    when the program ends, write what the graphics window shows\n"
+            "                       as a PNG image\n";
+    }
+    text +=
+        "  --transcript FILE    write every line the text window would show with logging on\n"
+        "                       from the start, one per line, as the program runs\n"
+        "The same options may be given in the environment variable KD508_OPTIONS; the\n"
+        "command line wins. Every other argument is left to the program";
+    text += full ? " and the toolkit.\n" : ".\n";
+    text += full ? "Exit status: the program's own; 1 when a headless playback stops at a bad line or\n"
+                   "no display is found; 2 for a mistake in the options.\n"
+                 : "Exit status: the program's own; 2 for a mistake in the options.\n";
+    return text;
 }
 
 }  // namespace kd508::platform
