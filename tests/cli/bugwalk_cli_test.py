@@ -303,6 +303,8 @@ class OptionMistakes(Scratch):
         self.assert_refused(["--run-for", "99999999999999999999"], b"--run-for takes")
         self.assert_refused(["--play", self.path("missing.scr")], b"cannot play")
         self.assert_refused(["--play", self.directory], b"it is a directory")
+        os.mkfifo(self.path("pipe"))
+        self.assert_refused(["--play", self.path("pipe")], b"it is not a regular file")
         self.assert_refused(["--play", walk, "--screenshot", self.path("no/such/dir.png")],
                             b"cannot write the screenshot")
         self.assert_refused(["--screenshot", self.directory], b"it is a directory")

@@ -82,6 +82,10 @@ std::string blank_separated(const std::vector<std::string>& words) {
 std::string check_script(const std::string& path) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) return "cannot play " + path + ": it is a directory";
+    // Opening a pipe or a device to look at it could wait forever for a writer.
+    if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
+        return "cannot play " + path + ": it is not a regular file";
+    }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return "cannot play " + path + ": " + std::strerror(errno);
     return {};
