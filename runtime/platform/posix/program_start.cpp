@@ -118,7 +118,7 @@ ProgramStart option_error(const std::string& program_name, const std::string& me
     return stop_with(option_error_status);
 }
 
-std::unique_ptr<Presenter> presenter_for(const CommandOptions& options, const std::string& program_name) {
+std::unique_ptr<Presenter> presenter_for(const CommandOptions& options, const std::string& program_path) {
     if (options.headless) {
         auto presenter = std::make_unique<headless::HeadlessPresenter>(headless_screen);
         std::int64_t limit = headless_wait_limit_ms;
@@ -128,7 +128,7 @@ std::unique_ptr<Presenter> presenter_for(const CommandOptions& options, const st
     }
     ToolkitArguments& toolkit = toolkit_arguments();
     toolkit.words.clear();
-    toolkit.words.push_back(program_name);
+    toolkit.words.push_back(program_path);
     toolkit.words.insert(toolkit.words.end(), options.passed_on.begin(), options.passed_on.end());
     toolkit.pointers.clear();
     for (std::string& word : toolkit.words) toolkit.pointers.push_back(word.data());
@@ -191,7 +191,8 @@ ProgramStart start_program_run(int argc, char** argv) {
         std::setvbuf(transcript.get(), nullptr, _IOLBF, BUFSIZ);
     }
 
-    reset_platform(presenter_for(options, program_name));
+    const bool named = argc >= 1 && argv != nullptr && argv[0] != nullptr && *argv[0] != '\0';
+    reset_platform(presenter_for(options, named ? std::string(argv[0]) : program_name));
     PlatformState& state = platform_state();
     RunSection& run = state.run;
     run.program_name = program_name;
