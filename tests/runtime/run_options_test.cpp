@@ -162,5 +162,19 @@ TEST_F(GivenScript, RecordingAfterItWritesKD508SCR) {
               "KD508_KBD(122);\n");
 }
 
+TEST(RunFor, PostsOneQuitWhenTheVirtualClockReachesItsTime) {
+    headless::Driver driver;
+    platform::platform_state().queue.quit_at_ms = 250;
+    MSG message{};
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    // Nothing else could ever arrive: the wait still ends, at the quit's time.
+    WaitMessage();
+    EXPECT_EQ(driver.now_ms(), 250);
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    driver.advance_ms(1000);
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+}
+
 }  // namespace
 }  // namespace kd508::testing
