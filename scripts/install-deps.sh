@@ -7,8 +7,10 @@ packages=(
   g++ cmake ninja-build pkg-config
   # Platform layer: fonts and the on-screen presenter
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core qt6-base-dev
+  # Platform layer: screenshots (--screenshot)
+  libpng-dev
   # Tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   # Windows build
   g++-mingw-w64-x86-64
   # The Windows program's check under Wine, with the fonts Wine ships (its own text faces)

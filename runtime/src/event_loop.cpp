@@ -61,6 +61,10 @@ using namespace kd508;
 
 extern "C" int KD508_await_event(int* x_out, int* y_out, char* key_out) {
     RuntimeState& state = runtime_state();
+    if (state.script_on_start) {
+        start_playback_of(state.script_on_start);
+        state.script_on_start = nullptr;
+    }
     state.pending_event = no_event;
     state.event_key = 0;
     state.event_y = 0;

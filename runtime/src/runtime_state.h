@@ -44,6 +44,11 @@ struct RuntimeState {
     std::FILE* script_file = nullptr;
     enum class ScriptMode : std::uint8_t { none, writing, reading };
     ScriptMode script_mode = ScriptMode::none;  // which direction opened script_file
+    // The file that playback reads in place of "KD508.SCR" while the script given on the command
+    // line plays; null otherwise. Recording always writes "KD508.SCR".
+    const char* playback_file = nullptr;
+    // That script, until the first event wait starts playing it.
+    const char* script_on_start = nullptr;
 
     // Text window and log.
     std::uint8_t logging_enabled = 1;

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "kd508.h"
+#include "../platform/runtime_options.h"
 #include "run_menu.h"
 #include "runtime_state.h"
 
@@ -180,6 +181,18 @@ void write_held_run() {
     state.periodic_run = 0;
 }
 
+// Playback reads the script given on the command line while that plays, else "KD508.SCR".
+const char* playback_file_name() {
+    const RuntimeState& state = runtime_state();
+    return state.playback_file ? state.playback_file : script_file_name;
+}
+
+// The script given on the command line stopped playing; the options that asked for it may
+// end the run on that.
+void report_end_of_given_script(bool complete, const char* line) {
+    if (runtime_state().playback_file) runtime_options::initial_script_ended(complete, line);
+}
+
 bool playback_uses_script() {
     const RuntimeState& state = runtime_state();
     return state.playing_back || state.play_one_requested || state.script_mode == ScriptMode::reading;
@@ -231,9 +244,10 @@ void write_script_event(int kind, int x, int y, char key) {
 int read_script_event() {
     RuntimeState& state = runtime_state();
     if (!state.script_file) {
-        state.script_file = std::fopen(script_file_name, read_mode);
+        state.script_file = std::fopen(playback_file_name(), read_mode);
         if (!state.script_file) {
-            KD508_printf("Cannot open script file %s for reading\n", script_file_name);
+            KD508_printf("Cannot open script file %s for reading\n", playback_file_name());
+            report_end_of_given_script(false, nullptr);
             end_playback();
             return 0;
         }
@@ -255,18 +269,22 @@ int read_script_event() {
 
     switch (result) {
         case LineRead::end_of_file:
-            KD508_printf("EOF encountered in script file %s\n", script_file_name);
+            KD508_printf("EOF encountered in script file %s\n", playback_file_name());
+            report_end_of_given_script(true, nullptr);
             end_playback();
             return 0;
         case LineRead::failed:
             // What the buffer holds is not a line. Such errors go unreported; playback ends as
             // at the end of the file, so that the next playback opens the script afresh.
+            report_end_of_given_script(false, nullptr);
             end_playback();
             return 0;
         case LineRead::line:
             break;
     }
-    return latch_scripted_event(line) ? 1 : hold_playback();
+    if (latch_scripted_event(line)) return 1;
+    report_end_of_given_script(false, line.text);
+    return hold_playback();
 }
 
 void end_playback() {
@@ -288,6 +306,8 @@ void close_script() {
         state.script_file = nullptr;
     }
     state.script_mode = ScriptMode::none;
+    // The script given on the command line is played once; after it, "KD508.SCR" again.
+    state.playback_file = nullptr;
 }
 
 void start_recording() {
@@ -314,6 +334,12 @@ void start_playback() {
     state.single_step_requested = 0;
     state.playing_back = 1;
     set_check_mark(command_playback_script, true);
+}
+
+void start_playback_of(const char* file_name) {
+    start_playback();
+    // After start_playback, which may have closed a recording and with it the file name.
+    runtime_state().playback_file = file_name;
 }
 
 void stop_playback() {

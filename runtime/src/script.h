@@ -13,6 +13,8 @@ void close_script();
 void start_recording();
 void stop_recording();
 void start_playback();
+// Starts playback of another file than "KD508.SCR", for as long as that file stays open.
+void start_playback_of(const char* file_name);
 void stop_playback();
 void play_one_event();
 

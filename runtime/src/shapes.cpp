@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "../include/kd508.h"
+#include "call_echo.h"
 #include "draw_command.h"
 #include "palette.h"
 #include "runtime_state.h"
@@ -38,7 +39,8 @@ std::int32_t saturated(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
-bool logging() { return runtime_state().logging_enabled != 0; }
+// Echo lines cost a formatting each; they are made only when someone reads them.
+bool logging() { return echo_wanted(); }
 
 // A command of one of the kinds given by two points, and rendered.
 void render_two_points(DrawKind kind, int colour, int width, std::int32_t x1, std::int32_t y1, std::int32_t x2,
@@ -58,7 +60,7 @@ int circle_operation(int colour, int x, int y, int radius) {
     colour = check_colour(colour);
     radius = corrected_radius(radius);
     if (logging()) {
-        KD508_printf("%s circle at (%d,%d), radius %d\n", palette_name(colour), x, y, radius);
+        echo_call("%s circle at (%d,%d), radius %d\n", palette_name(colour), x, y, radius);
     }
     // Circles are always filled.
     render_two_points(draw_ellipse, colour, 0, saturated(std::int64_t{x} - radius), saturated(std::int64_t{y} + radius),
@@ -70,8 +72,8 @@ int triangle_operation(int colour, int x1, int y1, int x2, int y2, int x3, int y
     colour = check_colour(colour);
     width = corrected_width(width);
     if (logging()) {
-        KD508_printf("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", palette_name(colour), x1, y1,
-                     x2, y2, x3, y3);
+        echo_call("%s triangle at (%d,%d), (%d,%d), (%d,%d)\n", palette_name(colour), x1, y1,
+                  x2, y2, x3, y3);
     }
     DrawCommand command;
     command.kind = draw_triangle;
@@ -95,11 +97,11 @@ int rectangle_operation(int colour, int x1, int y1, int x2, int y2, int width) {
     width = corrected_width(width);
     if (logging()) {
         if (width != 0) {
-            KD508_printf("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n",
-                         palette_name(colour), x1, y1, x2, y2, width);
+            echo_call("%s rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n",
+                      palette_name(colour), x1, y1, x2, y2, width);
         } else {
-            KD508_printf("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n",
-                         palette_name(colour), x1, y1, x2, y2);
+            echo_call("%s rectangle with bounding box (%d,%d) to (%d,%d), filled\n",
+                      palette_name(colour), x1, y1, x2, y2);
         }
     }
     render_two_points(draw_rectangle, colour, width, x1, y1, x2, y2);
@@ -111,8 +113,8 @@ int line_operation(int colour, int x1, int y1, int x2, int y2, int width) {
     width = corrected_width(width);
     colour = check_colour(colour);
     if (logging()) {
-        KD508_printf("%s line from (%d,%d) to (%d,%d), width %d\n", palette_name(colour), x1, y1,
-                     x2, y2, width);
+        echo_call("%s line from (%d,%d) to (%d,%d), width %d\n", palette_name(colour), x1, y1,
+                  x2, y2, width);
     }
     // A line of width 0 is drawn one pixel wide.
     render_two_points(draw_line, colour, std::max(width, 1), x1, y1, x2, y2);
@@ -143,7 +145,7 @@ int KD508_line(int colour, int x1, int y1, int x2, int y2, int width) {
 
 int KD508_clear(void) {
     RuntimeState& state = runtime_state();
-    if (state.logging_enabled) KD508_printf("Clearing the graphics window\n");
+    echo_call("Clearing the graphics window\n");
     // The canvas's own pen edges the rectangle: it is always the initial one-pixel black pen,
     // since every drawing puts back the pen it found, so the cleared canvas has a black frame.
     HBRUSH white = CreateSolidBrush(palette_colour(palette_white));

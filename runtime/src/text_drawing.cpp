@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "../include/kd508.h"
+#include "call_echo.h"
 #include "draw_command.h"
 #include "palette.h"
 #include "runtime_state.h"
@@ -37,9 +38,7 @@ int text_operation(int colour, int x, int y, int point_size, const char* text) {
         point_size = max_point_size;
     }
     colour = check_colour(colour);
-    if (runtime_state().logging_enabled) {
-        KD508_printf("%s text at (%d,%d), \"%s\"\n", palette_name(colour), x, y, text);
-    }
+    echo_call("%s text at (%d,%d), \"%s\"\n", palette_name(colour), x, y, text);
 
     DrawCommand command;
     command.kind = draw_text;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "../include/kd508.h"
+#include "../platform/runtime_options.h"
 #include "run_menu.h"
 #include "runtime_state.h"
 
@@ -132,6 +133,8 @@ int KD508_printf(const char* format, ...) {
     va_end(arguments);
 
     keep_line(buffer);
+    // Before painting, which takes the newline off in place.
+    if (runtime_options::transcript_requested()) runtime_options::transcript_line(buffer);
     // Before the window exists the line is only kept; a later repaint shows it.
     if (runtime_state().text_window) paint_log_line(buffer);
     return formatted;

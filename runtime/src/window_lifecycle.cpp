@@ -4,6 +4,7 @@
 #include "event_loop.h"
 #include "kd508.h"
 #include "palette.h"
+#include "../platform/runtime_options.h"
 #include "run_menu.h"
 #include "runtime_state.h"
 #include "script.h"
@@ -111,6 +112,7 @@ LRESULT CALLBACK graphics_window_proc(HWND window, UINT message, WPARAM wparam, 
 using namespace kd508;
 
 extern "C" int KD508_open(void* instance_handle, void* previous_instance, char*, int show_mode) {
+    runtime_options::runtime_opening();
     RuntimeState& state = runtime_state();
     HINSTANCE instance = static_cast<HINSTANCE>(instance_handle);
     if (!previous_instance) register_window_classes(instance);
@@ -136,6 +138,11 @@ extern "C" int KD508_open(void* instance_handle, void* previous_instance, char*,
     ShowWindow(state.text_window, show_mode);
     ShowWindow(state.graphics_window, show_mode);
     SetTimer(state.graphics_window, animation_timer_id, animation_timer_period_ms, nullptr);
+
+    runtime_options::runtime_opened(state.graphics_window);
+    // A script given on the command line starts playing at the first event wait, after the
+    // program has set its animation up, as if Ctrl+P had been pressed then.
+    state.script_on_start = runtime_options::initial_script();
     return 1;
 }
 
@@ -145,5 +152,6 @@ extern "C" int KD508_close(void) {
     // The surface is gone; forgetting it keeps a late copy of the canvas from reaching it.
     state.window_surface = nullptr;
     close_script();
+    runtime_options::runtime_closing();
     return 1;
 }

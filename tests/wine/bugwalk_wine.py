@@ -9,18 +9,20 @@ also written there, under the names the Linux build's interchange test reads."""
 
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
 import unittest
 
-from wine_session import WineBugwalk, WinePrefix, wait_until
+from wine_session import STARTUP_SECONDS, WINE_LOADER, WineBugwalk, WinePrefix, wait_until
 import screen
 import session
 
 PROGRAM = None
 HERE = os.path.dirname(os.path.abspath(__file__))
 FIXTURES = os.path.join(HERE, "fixtures")
+CLI = os.path.join(HERE, "..", "cli")
 OUTPUT_DIRECTORY = os.environ.get("KD508_TEST_OUTPUT", os.path.join(tempfile.gettempdir(), "bugwalk-wine"))
 SCRIPT_NAME = "KD508.SCR"
 
@@ -254,6 +256,46 @@ class ScriptInterchangeTest(WineTestCase):
         expected = screen.read_png(os.path.join(FIXTURES, "recorded-under-wine.png"))
         end = self.play(os.path.join(FIXTURES, "recorded-under-wine.scr"))
         self.assert_same_frame(end, expected, "wine_fixture_played")
+
+
+class CommandLineTest(WineTestCase):
+    """The runtime's options in the Windows build, read when the runtime opens."""
+
+    def run_program(self, arguments, deadline_seconds=STARTUP_SECONDS):
+        environment = self.display.environment()
+        environment.update(self.prefix.environment)
+        return subprocess.run([WINE_LOADER, PROGRAM] + arguments, cwd=self.directory, env=environment,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=deadline_seconds)
+
+    def test_version_help_and_a_mistake_answer_on_the_console(self):
+        version = self.run_program(["--version"])
+        self.assertEqual(version.returncode, 0)
+        self.assertRegex(version.stdout.decode(), r"^bugwalk \(KD508 runtime\) \d+\.\d+\.\d+\n$")
+        usage = self.run_program(["--help"])
+        self.assertEqual(usage.returncode, 0)
+        self.assertIn(b"--transcript FILE", usage.stdout)
+        self.assertNotIn(b"--headless", usage.stdout)
+        for arguments, words in ((["--frobnicate"], b"unknown option --frobnicate"),
+                                 (["--screenshot", "a.png"], b"not available in the Windows build"),
+                                 (["--play", "missing.scr"], b"cannot play missing.scr")):
+            refused = self.run_program(arguments)
+            self.assertEqual(refused.returncode, 2, arguments)
+            self.assertIn(words, refused.stderr, arguments)
+
+    def test_a_given_script_plays_and_the_transcript_is_the_linux_one(self):
+        # The Linux build's golden transcript of the same script, up to the script's end: after
+        # it a headless run quits, while this one animates until --run-for ends it.
+        with open(os.path.join(CLI, "golden", "walk.transcript"), "rb") as stream:
+            expected = stream.read()
+        end_line = b"EOF encountered in script file walk.scr\n"
+        expected = expected[:expected.index(end_line) + len(end_line)]
+        shutil.copyfile(os.path.join(CLI, "scripts", "walk.scr"), os.path.join(self.directory, "walk.scr"))
+        finished = self.run_program(["--play", "walk.scr", "--transcript", "walk.txt", "--run-for", "4000"])
+        self.assertEqual(finished.returncode, 0, finished.stderr.decode(errors="replace"))
+        with open(os.path.join(self.directory, "walk.txt"), "rb") as stream:
+            transcript = stream.read()
+        self.assertEqual(transcript[:len(expected)], expected)
+        self.assertFalse(os.path.exists(os.path.join(self.directory, SCRIPT_NAME)))
 
 
 if __name__ == "__main__":

@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -80,6 +82,8 @@ struct QueueSection {
     int quit_code = 0;
     std::vector<Timer> timers;
     KeyboardState keyboard;
+    // A quit is posted once the clock reaches this time (--run-for).
+    std::optional<std::int64_t> quit_at_ms;
 };
 
 // ---- GDI objects and device contexts -------------------------------------------------------
@@ -176,6 +180,28 @@ struct MemorySection {
     HandlePool<GlobalBlock, HandleKind::global_block> blocks;
 };
 
+// ---- the run's options ---------------------------------------------------------------------
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// What the runtime's command-line options ask of this run (command_options.h).
+struct RunSection {
+    std::string program_name = "kd508";
+    bool headless = false;
+    std::string initial_script;  // played from the first event wait; empty for none
+    std::string screenshot_path;
+    HWND graphics_window = nullptr;
+    bool screenshot_taken = false;
+    // The graphics window's pixels as it was destroyed, for a screenshot after its end.
+    std::optional<PixelBuffer> closed_client;
+    std::string transcript_path;
+    std::unique_ptr<std::FILE, FileCloser> transcript;
+    // A status the run ends with, whatever the program returns; 0 for none.
+    int failure_status = 0;
+};
+
 // ---- the record ----------------------------------------------------------------------------
 
 struct PlatformState {
@@ -185,6 +211,7 @@ struct PlatformState {
     GdiSection gdi;
     MenuSection menus;
     MemorySection memory;
+    RunSection run;
 };
 
 PlatformState& platform_state();

@@ -3,6 +3,8 @@
 // area; then WM_TIMER, at most one per timer.
 #include "queue.h"
 
+#include <algorithm>
+
 #include "keyboard.h"
 #include "timer.h"
 #include "window.h"
@@ -41,7 +43,22 @@ void enqueue(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool is_in
     queue().posted.push_back(QueuedMessage{queued, is_input});
 }
 
+// --run-for: the quit is posted when the clock reaches its time, and only once.
+void post_quit_when_due() {
+    std::optional<std::int64_t>& quit_at = queue().quit_at_ms;
+    if (!quit_at || now() < *quit_at) return;
+    quit_at.reset();
+    PostQuitMessage(0);
+}
+
+std::optional<std::int64_t> earlier(std::optional<std::int64_t> a, std::optional<std::int64_t> b) {
+    if (!a) return b;
+    if (!b) return a;
+    return std::min(*a, *b);
+}
+
 bool anything_retrievable() {
+    post_quit_when_due();
     if (!queue().posted.empty() || queue().quit_posted || window_needing_paint(nullptr)) return true;
     MSG ignored;
     return take_due_timer(ignored, now(), false);
@@ -56,6 +73,7 @@ void kd508::platform::post_input(HWND window, UINT message, WPARAM wparam, LPARA
 BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
     if (!message) return FALSE;
     if (presenter()) presenter()->poll();
+    post_quit_when_due();
     const bool removing = (remove & PM_REMOVE) != 0;
     const DWORD time = static_cast<DWORD>(now());
 
@@ -130,6 +148,6 @@ BOOL WINAPI WaitMessage(void) {
     // Sleeps only while nothing could be retrieved: the next timer's due time bounds the sleep,
     // and any input the presenter delivers ends it.
     if (anything_retrievable() || !presenter()) return TRUE;
-    presenter()->wait(next_timer_due());
+    presenter()->wait(earlier(next_timer_due(), queue().quit_at_ms));
     return TRUE;
 }

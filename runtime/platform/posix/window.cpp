@@ -7,6 +7,7 @@
 
 #include "device_context.h"
 #include "gdi_objects.h"
+#include "run_session.h"
 #include "timer.h"
 #include "window_frame.h"
 
@@ -234,6 +235,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
     send_to_procedure(handle, WM_DESTROY, 0, 0);
     kill_window_timers(handle);
     if (Window* destroyed = find_window(handle)) {
+        window_closing(handle, destroyed->client);
         if (presenter()) presenter()->destroy_window(destroyed->presenter_id);
     }
     windowing().windows.erase(handle);

@@ -1,5 +1,7 @@
 // The on-screen presenter: the layer's windows as Qt widgets, its waits as Qt's event loop.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -9,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "../no_display.h"
 #include "../presenter.h"
 #include "qt_client_widget.h"
 #include "qt_input_relay.h"
@@ -125,8 +128,33 @@ private:
 
 }  // namespace
 
+namespace {
+
+QtMessageHandler message_handler_before_start = nullptr;
+
+// While the application starts, a fatal message means that no platform could be brought up:
+// the display named in the environment cannot be reached. Qt would abort; one clear line and
+// the no-display status instead. Every other message goes where it went before.
+void startup_message_handler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", no_display_message);
+        std::fflush(stderr);
+        std::_Exit(no_display_status);
+    }
+    if (message_handler_before_start != nullptr) {
+        message_handler_before_start(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<Presenter> create_platform_presenter(int argc, char** argv) {
-    return std::make_unique<QtPresenter>(argc, argv);
+    message_handler_before_start = qInstallMessageHandler(startup_message_handler);
+    auto presenter = std::make_unique<QtPresenter>(argc, argv);
+    qInstallMessageHandler(message_handler_before_start);
+    return presenter;
 }
 
 }  // namespace kd508::platform

@@ -1,0 +1,157 @@
+// The runtime's command-line options in the Windows build. Windows calls WinMain itself, so no
+// entry of ours runs before the program: the options are read when the runtime opens, from the
+// process's own arguments and KD508_OPTIONS, before any window exists. The program still takes
+// no notice of its command line.
+#include <stdlib.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../command_options.h"
+#include "../runtime_options.h"
+
+#ifndef KD508_VERSION
+#error "KD508_VERSION must name the project's version"
+#endif
+
+namespace {
+
+constexpr int option_error_status = 2;
+
+struct WindowsRun {
+    bool read = false;
+    std::string program_name = "bugwalk";
+    std::string initial_script;
+    std::FILE* transcript = nullptr;
+};
+
+WindowsRun& run() {
+    static WindowsRun state;
+    return state;
+}
+
+std::string program_name_of(const char* path) {
+    if (path == nullptr || *path == '\0') return "bugwalk";
+    std::string name = path;
+    const std::size_t separator = name.find_last_of("\\/:");
+    if (separator != std::string::npos) name = name.substr(separator + 1);
+    if (name.size() > 4 && _stricmp(name.c_str() + name.size() - 4, ".exe") == 0) name.resize(name.size() - 4);
+    return name;
+}
+
+bool usable(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// A program built for the desktop has no console of its own: the text goes to standard output
+// or error when they lead somewhere (redirected, or given by the starting program), else to the
+// console of the command prompt it was started from, else into a message box.
+void tell(const std::string& text, bool error) {
+    HANDLE out = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    HANDLE console = INVALID_HANDLE_VALUE;
+    if (!usable(out) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+        out = console;
+    }
+    if (usable(out)) {
+        DWORD written = 0;
+        WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+        return;
+    }
+    MessageBoxA(nullptr, text.c_str(), run().program_name.c_str(), MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+[[noreturn]] void end_with(const std::string& text, bool error, int status) {
+    tell(text, error);
+    ExitProcess(static_cast<UINT>(status));
+}
+
+[[noreturn]] void refuse(const std::string& problem) {
+    const std::string& name = run().program_name;
+    end_with(name + ": " + problem + " (see " + name + " --help)\n", true, option_error_status);
+}
+
+// --run-for: a thread timer whose procedure the message dispatch calls.
+void CALLBACK quit_when_time_is_up(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    PostQuitMessage(0);
+}
+
+void read_options() {
+    WindowsRun& state = run();
+    state.program_name = program_name_of(__argc > 0 ? __argv[0] : nullptr);
+
+    std::string split_error;
+    const char* environment = std::getenv("KD508_OPTIONS");
+    const std::vector<std::string> environment_words =
+        kd508::platform::split_option_words(environment != nullptr ? environment : "", split_error);
+    if (!split_error.empty()) refuse(split_error);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < __argc && __argv[i] != nullptr; ++i) arguments.emplace_back(__argv[i]);
+
+    const kd508::platform::OptionsParse parse = kd508::platform::parse_command_options(environment_words, arguments);
+    if (!parse.error.empty()) refuse(parse.error);
+    const kd508::platform::CommandOptions& options = parse.options;
+    if (options.help) end_with(kd508::platform::options_help(state.program_name, kd508::platform::OptionSet::windows), false, 0);
+    if (options.version) end_with(state.program_name + " (KD508 runtime) " KD508_VERSION "\n", false, 0);
+    if (options.headless) refuse("--headless is not available in the Windows build");
+    if (!options.screenshot.empty()) refuse("--screenshot is not available in the Windows build");
+    if (!options.play.empty()) {
+        std::FILE* script = std::fopen(options.play.c_str(), "rb");
+        if (script == nullptr) refuse("cannot play " + options.play + ": " + std::strerror(errno));
+        std::fclose(script);
+        state.initial_script = options.play;
+    }
+    if (!options.transcript.empty()) {
+        // Binary, so that a transcript has the same bytes as one written on Linux.
+        state.transcript = std::fopen(options.transcript.c_str(), "wb");
+        if (state.transcript == nullptr) {
+            refuse("cannot write the transcript " + options.transcript + ": " + std::strerror(errno));
+        }
+    }
+    if (options.run_for_ms) SetTimer(nullptr, 0, static_cast<UINT>(*options.run_for_ms), quit_when_time_is_up);
+}
+
+}  // namespace
+
+namespace kd508::runtime_options {
+
+void runtime_opening() {
+    if (run().read) return;
+    run().read = true;
+    read_options();
+}
+
+void runtime_opened(void*) {}
+
+const char* initial_script() { return run().initial_script.empty() ? nullptr : run().initial_script.c_str(); }
+
+// On the desktop a script's end changes nothing: the program goes on with live input.
+void initial_script_ended(bool, const char*) {}
+
+bool transcript_requested() { return run().transcript != nullptr; }
+
+void transcript_line(const char* text) {
+    std::FILE* transcript = run().transcript;
+    if (transcript == nullptr) return;
+    std::size_t length = std::strlen(text);
+    if (length > 0 && text[length - 1] == '\n') --length;
+    std::fwrite(text, 1, length, transcript);
+    std::fputc('\n', transcript);
+    // The C library here knows no line buffering: each line is pushed out by hand, so that a
+    // run cut short leaves all of its lines so far.
+    std::fflush(transcript);
+}
+
+void runtime_closing() {
+    if (run().transcript != nullptr) std::fclose(run().transcript);
+    run().transcript = nullptr;
+}
+
+}  // namespace kd508::runtime_options
