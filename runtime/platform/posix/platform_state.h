@@ -200,6 +200,9 @@ struct RunSection {
     std::unique_ptr<std::FILE, FileCloser> transcript;
     // A status the run ends with, whatever the program returns; 0 for none.
     int failure_status = 0;
+    // The program has its own main(): the runtime brought the layer up when it opened, from
+    // KD508_OPTIONS alone, and ends the run when it closes.
+    bool started_by_runtime = false;
 };
 
 // ---- the record ----------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <errno.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "../command_options.h"
+#include "../runtime_options.h"
 #include "headless/headless_presenter.h"
 #include "no_display.h"
 #include "platform_state.h"
@@ -46,7 +49,8 @@ ToolkitArguments& toolkit_arguments() {
 }
 
 std::string program_name_of(int argc, char** argv) {
-    if (argc < 1 || argv == nullptr || argv[0] == nullptr || *argv[0] == '\0') return "kd508";
+    // A program with its own main() gives no arguments; the C library still knows its name.
+    if (argc < 1 || argv == nullptr || argv[0] == nullptr || *argv[0] == '\0') return program_invocation_short_name;
     const std::string path = argv[0];
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -217,3 +221,21 @@ int finish_program_run(int program_status) {
 }
 
 }  // namespace kd508::platform
+
+namespace kd508::runtime_options {
+
+// A program with the layer's main() has its options taken and its presenter up before WinMain.
+// A program with a main() of its own reaches the layer first through KD508_open: the layer
+// comes up here, with the options of KD508_OPTIONS, and --help, --version or a mistake in the
+// options end the process as the layer's main() would have ended it.
+void runtime_opening() {
+    if (platform::platform_state().presenter) return;
+    const platform::ProgramStart start = platform::start_program_run(0, nullptr);
+    if (!start.run) {
+        std::fflush(nullptr);
+        std::exit(start.status);
+    }
+    platform::platform_state().run.started_by_runtime = true;
+}
+
+}  // namespace kd508::runtime_options

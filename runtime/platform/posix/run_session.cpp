@@ -1,5 +1,7 @@
 #include "run_session.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "../runtime_options.h"
@@ -72,9 +74,6 @@ namespace kd508::runtime_options {
 
 using platform::run;
 
-// The layer's entry has taken the options before the program started.
-void runtime_opening() {}
-
 void runtime_opened(void* graphics_window) { run().graphics_window = static_cast<HWND>(graphics_window); }
 
 const char* initial_script() {
@@ -110,6 +109,17 @@ void transcript_line(const char* text) {
     std::fputc('\n', transcript);
 }
 
-void runtime_closing() { platform::take_requested_screenshot(); }
+void runtime_closing() {
+    platform::take_requested_screenshot();
+    platform::RunSection& section = run();
+    if (!section.started_by_runtime) return;
+    // A program with its own main() returns its own status; the run's options can only make
+    // themselves heard here, at the program's last call into the runtime.
+    platform::close_transcript();
+    if (section.failure_status != 0) {
+        std::fflush(nullptr);
+        std::exit(section.failure_status);
+    }
+}
 
 }  // namespace kd508::runtime_options

@@ -404,5 +404,6 @@ int WINAPI GetBkMode(HDC dc);
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour);
 COLORREF WINAPI GetBkColor(HDC dc);
 
-// The program's entry, called by the layer's main().
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR command_line, int show_mode);
+// The program's entry, called by the layer's main(). It has C linkage, as on Windows, so that
+// programs written in C can define it.
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR command_line, int show_mode);
