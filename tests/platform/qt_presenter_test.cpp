@@ -259,6 +259,30 @@ TEST_F(QtPresenterTest, ClientShowsTheLayersPixelsAtTheLayersSize) {
     EXPECT_TRUE(sink.calls.empty());
 }
 
+TEST_F(QtPresenterTest, ClientIsOpaqueOnABackingStoreWithAnAlphaChannel) {
+    // Wayland windows are drawn into stores with alpha; the layer's pixels have a zero top byte
+    // and showed as fully transparent there, so the compositor showed none of the client.
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    // The presenter paints later than it is told; the layer may have drawn again by then.
+    pixels[0] = 0x00FF0000;
+    QImage store(client_width, client_height, QImage::Format_ARGB32_Premultiplied);
+    store.fill(Qt::transparent);
+    graphics_window().client().render(&store);
+    EXPECT_EQ(store.pixel(10, 10), 0xFF336699u);
+    EXPECT_EQ(store.pixel(client_width - 1, client_height - 1), 0xFF336699u);
+    EXPECT_EQ(store.pixel(0, 0), 0xFF336699u);
+
+    // Only the changed area is taken again.
+    pixels[1] = 0x00ABCDEF;
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{1, 0, 2, 1});
+    graphics_window().client().render(&store);
+    EXPECT_EQ(store.pixel(1, 0), 0xFFABCDEFu);
+    EXPECT_EQ(store.pixel(0, 0), 0xFF336699u);
+}
+
 TEST_F(QtPresenterTest, UserResizingTheTextWindowIsReportedOnce) {
     text_window().resize(800, 200);
     presenter.poll();
