@@ -15,6 +15,9 @@ packages=(
   wine64 fonts-wine
   # End-to-end tests on a virtual display
   xvfb xdotool x11-apps x11-utils openbox python3
+  # End-to-end tests on a headless Wayland compositor; the toolkit's Wayland platform is also
+  # what Wayland desktops need to show the program natively
+  qt6-wayland weston libweston-10-dev imagemagick
 )
 
 missing=()
