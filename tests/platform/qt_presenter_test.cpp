@@ -107,8 +107,11 @@ protected:
     static constexpr int client_height = 494;
 
     QtPresenterTest() : presenter(shared_presenter(sink)) {
-        PresenterWindowDescription fixed{"KD508 Graphics", {0, 0, 601, 540, 3, 42, client_width, client_height}, false};
-        PresenterWindowDescription resizable{"KD508 Text", {0, 683, 1280, 341, 3, 26, 1274, 312}, true};
+        // The frames of WS_CAPTION | WS_SYSMENU and of WS_OVERLAPPEDWINDOW.
+        PresenterWindowDescription fixed{"KD508 Graphics", {0, 0, 601, 540, 3, 42, client_width, client_height},
+                                         false, {true, true, false, false}};
+        PresenterWindowDescription resizable{"KD508 Text", {0, 683, 1280, 341, 3, 26, 1274, 312}, true,
+                                             {true, true, true, true}};
         presenter.create_window(graphics, fixed);
         presenter.create_window(text, resizable);
         presenter.show_window(text, true);
@@ -200,6 +203,22 @@ TEST_F(QtPresenterTest, AMenuOfAnotherShapeReplacesTheOldOne) {
     ASSERT_EQ(run_popup().actions().size(), 5);
     run_popup().actions().at(4)->trigger();
     EXPECT_EQ(sink.calls, std::vector<std::string>{"menu 1 8"});
+}
+
+TEST_F(QtPresenterTest, GraphicsWindowOffersNeitherMinimiseNorMaximiseAndKeepsItsSize) {
+    qt::TopLevelWindow& window = graphics_window();
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+
+    const Qt::WindowFlags text_flags = text_window().windowFlags();
+    EXPECT_TRUE(text_flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(text_flags.testFlag(Qt::WindowMinMaxButtonsHint));
+    EXPECT_NE(text_window().minimumSize(), text_window().maximumSize());
 }
 
 TEST_F(QtPresenterTest, CloseBoxAsksTheLayerAndTheWindowStays) {
