@@ -6,7 +6,7 @@ packages=(
   # Build
   g++ cmake ninja-build pkg-config
   # Platform layer: fonts and the on-screen presenter
-  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core qt6-base-dev
+  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 qt6-base-dev
   # Tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   # Windows build
