@@ -38,9 +38,11 @@ def looks_like_first_frame(client):
 
 
 class WaylandTestCase(unittest.TestCase):
+    scale = 1
+
     @classmethod
     def setUpClass(cls):
-        cls.compositor = Compositor(SEAT_MODULE)
+        cls.compositor = Compositor(SEAT_MODULE, scale=cls.scale)
 
     @classmethod
     def tearDownClass(cls):
@@ -129,6 +131,28 @@ class WaylandTest(WaylandTestCase):
         program = self.start()
         self.compositor.click(*program.close_box_point())
         self.assertEqual(program.wait_for_exit(), 0)
+
+
+class ScaledWaylandTest(WaylandTestCase):
+    """An output of scale 2, as a HiDPI screen: the toolkit draws at two device pixels per
+    client pixel."""
+    scale = 2
+
+    def test_client_pixels_are_doubled_crisply_and_clicks_land(self):
+        program = self.start()
+        program.click_button("Stop")
+        still = program.wait_until_still()
+        device = self.compositor.screenshot(program.graphics_client_region(), device_pixels=True)
+        self.assertEqual((device.width, device.height), (2 * session.CLIENT_WIDTH, 2 * session.CLIENT_HEIGHT))
+        # Each client pixel is a block of four equal device pixels: nothing is smoothed.
+        blended = [(x, y) for y in range(0, device.height, 2) for x in range(0, device.width, 2)
+                   if len({device.pixel(x + dx, y + dy) for dx in (0, 1) for dy in (0, 1)}) != 1]
+        self.assertEqual(blended[:5], [])
+        one_bug = count_colour(still, BUG_STRIP, RED)
+        program.click_button("Add Bug")
+        program.wait_for_graphics(lambda client: count_colour(client, BUG_STRIP, RED) > 1.6 * one_bug,
+                                  REACTION_SECONDS, "a second bug")
+        self.quit_with_ctrl_q(program)
 
 
 if __name__ == "__main__":

@@ -75,7 +75,7 @@ class Compositor:
         self.server = subprocess.Popen(
             ["weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--no-config",
              "--socket=" + self.socket, "--width=%d" % width, "--height=%d" % height,
-             "--scale=%d" % scale, "--idle-time=0", "--modules=" + seat_module,
+             "--scale=%d" % scale, "--idle-time=0", "--modules=" + os.path.abspath(seat_module),
              "--log=" + self.log_path],
             env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)
@@ -163,13 +163,17 @@ class Compositor:
         shutil.move(taken[0], path)
         return path
 
-    def screenshot(self, region=None):
-        """The output as the compositor shows it, or the region (left, top, width, height)."""
+    def screenshot(self, region=None, device_pixels=False):
+        """The output as the compositor shows it, or the region (left, top, width, height) in
+        compositor coordinates. On a scaled output each pixel is the top-left device pixel of
+        its block, unless device_pixels asks for all of them."""
         path = self.screenshot_png(os.path.join(self.directory, "screen.png"))
         arguments = ["convert", path, "-alpha", "off"]
         if region is not None:
-            arguments += ["-crop", "%dx%d+%d+%d" % (region[2], region[3], region[0], region[1]),
-                          "+repage"]
+            left, top, width, height = (self.scale * value for value in region)
+            arguments += ["-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage"]
+        if self.scale != 1 and not device_pixels:
+            arguments += ["-sample", "%d%%" % (100 // self.scale)]
         converted = subprocess.run(arguments + ["ppm:-"], capture_output=True, check=True, timeout=20)
         return read_ppm(converted.stdout)
 
