@@ -300,6 +300,12 @@ TEST_F(QtPresenterTest, ClientIsOpaqueOnABackingStoreWithAnAlphaChannel) {
     graphics_window().client().render(&store);
     EXPECT_EQ(store.pixel(1, 0), 0xFFABCDEFu);
     EXPECT_EQ(store.pixel(0, 0), 0xFF336699u);
+
+    // An area reaching far beyond the client is cut to it.
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{-1'000'000, -1'000'000, 1'000'000, 1'000'000});
+    graphics_window().client().render(&store);
+    EXPECT_EQ(store.pixel(0, 0), 0xFFFF0000u);
 }
 
 TEST_F(QtPresenterTest, UserResizingTheTextWindowIsReportedOnce) {
