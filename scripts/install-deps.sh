@@ -6,7 +6,7 @@ packages=(
   # Build
   g++ cmake ninja-build pkg-config
   # Platform layer: fonts and the on-screen presenter
-  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core qt6-base-dev
+  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 qt6-base-dev
   # Platform layer: screenshots (--screenshot)
   libpng-dev
   # Tests and benchmarks
@@ -17,6 +17,9 @@ packages=(
   wine64 fonts-wine
   # End-to-end tests on a virtual display
   xvfb xdotool x11-apps x11-utils openbox python3
+  # End-to-end tests on a headless Wayland compositor; the toolkit's Wayland platform is also
+  # what Wayland desktops need to show the program natively
+  qt6-wayland weston libweston-10-dev imagemagick
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the Windows program under Wine: that it needs no DLL beyond those every Windows machine
-# has, that it starts, reacts to clicks and keys, records a script with CR LF line ends that
+# has, that it carries its icon, manifest and version, that it starts, reacts to clicks and keys, records a script with CR LF line ends that
 # plays back to the same frame, plays a script recorded by the Linux build to the frame the
 # Linux build showed, and quits with Ctrl+Q and status 0. Each run makes a Wine prefix of its
 # own in a temporary directory and removes it afterwards.
@@ -25,6 +25,8 @@ if [ -n "$unexpected" ]; then
   exit 1
 fi
 echo "bugwalk.exe imports only system DLLs: $(tr '\n' ' ' <<<"$imports")"
+# Its icon, application manifest and version resource (the project's version).
+python3 -B "$root/tests/wine/pe_resources.py" "$program" "$root/CMakeLists.txt"
 
 export KD508_TEST_OUTPUT="${KD508_TEST_OUTPUT:-$build/test-output/wine}"
 # Everything the check makes (the prefix of about 700 MB, the display's files, the programs'

@@ -43,6 +43,7 @@ stage "Windows build" "$root/scripts/build-windows.sh"
 stage "Windows program under Wine" "$root/scripts/test-wine.sh"
 stage "sanitizer build of the script, wait and motion tests" "$root/scripts/test-sanitizers.sh"
 stage "end-to-end tests of the real program on a virtual display" "$root/scripts/test-e2e.sh" "$build"
+stage "end-to-end tests of the real program on a Wayland compositor" "$root/scripts/test-wayland.sh" "$build"
 
 echo
 [ ${#failed_stages[@]} -gt 0 ] && printf 'failed stage: %s\n' "${failed_stages[@]}"

@@ -1,5 +1,6 @@
 // Whole frames: what the frame draws, in which order and how many calls, and golden images of
 // what the window shows afterwards.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,34 @@ TEST_F(FrameTest, ScareFiguresFollowSlotZeroEvenWithNoBugShown) {
 }
 
 // ---- golden images of what the window shows ----
+
+TEST_F(FrameTest, EveryPanelLabelLeavesAColumnFreeBeforeTheRightBorderOfItsBox) {
+    // The boxes stand between logical x -295 and -220, 25 high from y 245 down; the outline is
+    // one pixel, so the box's right border is client column 297 - 220 - 1. The longest label,
+    // "Delete Bug", leaves the column before it free where text takes its Windows width.
+    constexpr int right_border_column = 297 - 220 - 1;
+    constexpr int first_box_top_row = 247 - 245;
+    constexpr int box_height = 25;
+    constexpr int label_colours[] = {0x00FF00, 0xFF0000, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+                                     0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+    draw_first_frame(state);
+    const testing::Image frame = shown();
+    auto pixel = [&](int x, int y) { return static_cast<int>(frame.pixels[y * frame.width + x]); };
+    for (int box = 0; box < 9; ++box) {
+        const int top = first_box_top_row + box * box_height;
+        int label_pixels = 0;
+        int rightmost_label_column = -1;
+        for (int y = top + 1; y < top + box_height - 1; ++y) {
+            for (int x = right_border_column - 60; x < right_border_column; ++x) {
+                if (pixel(x, y) != label_colours[box]) continue;
+                ++label_pixels;
+                rightmost_label_column = std::max(rightmost_label_column, x);
+            }
+        }
+        EXPECT_GT(label_pixels, 20) << "box " << box << " shows no label";
+        EXPECT_LT(rightmost_label_column, right_border_column - 1) << "box " << box;
+    }
+}
 
 TEST_F(FrameTest, GoldenFirstFrame) {
     draw_first_frame(state);

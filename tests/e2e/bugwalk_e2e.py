@@ -4,7 +4,9 @@ what its windows show.
 Run as: python3 bugwalk_e2e.py PATH/TO/bugwalk"""
 
 import os
+import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -279,6 +281,46 @@ class ScriptTest(BugwalkTestCase):
             self.save_image(recorded_end, "recorded_end")
             raise
         self.quit_with_ctrl_q(player)
+
+
+def x_property(display, identifier, name):
+    return subprocess.run(["xprop", "-id", str(identifier), name], env=display.environment(),
+                          capture_output=True, text=True).stdout
+
+
+def outer_frame_position(display, identifier):
+    """Where a window manager put the top-left corner of a window's frame: the client's place
+    on the screen less the frame's left and top extents."""
+    info = subprocess.run(["xwininfo", "-id", str(identifier)], env=display.environment(),
+                          capture_output=True, text=True).stdout
+    client_x = int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1))
+    client_y = int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", info).group(1))
+    extents = re.search(r"= (\d+), (\d+), (\d+), (\d+)",
+                        x_property(display, identifier, "_NET_FRAME_EXTENTS"))
+    return client_x - int(extents.group(1)), client_y - int(extents.group(3))
+
+
+class WindowManagerTest(BugwalkTestCase):
+    window_manager = True
+
+    def test_frames_stand_where_the_program_puts_them_and_only_the_text_window_resizes(self):
+        program = self.start()
+        display = program.display
+        # Positions are the outer frame's, as on Windows: the graphics window's caption is on
+        # the screen, not above it.
+        wait_until(lambda: outer_frame_position(display, program.graphics.identifier) == (0, 0),
+                   REACTION_SECONDS, "the graphics window's frame at (0, 0)")
+        self.assertEqual(outer_frame_position(display, program.text.identifier),
+                         (0, 2 * session.SCREEN_HEIGHT // 3 + 1))
+        # The window manager offers what the window's style allows.
+        graphics_actions = x_property(display, program.graphics.identifier, "_NET_WM_ALLOWED_ACTIONS")
+        text_actions = x_property(display, program.text.identifier, "_NET_WM_ALLOWED_ACTIONS")
+        self.assertIn("_NET_WM_ACTION_CLOSE", graphics_actions)
+        self.assertNotIn("_NET_WM_ACTION_MAXIMIZE", graphics_actions)
+        self.assertNotIn("_NET_WM_ACTION_RESIZE", graphics_actions)
+        self.assertIn("_NET_WM_ACTION_MAXIMIZE", text_actions)
+        self.assertIn("_NET_WM_ACTION_RESIZE", text_actions)
+        self.quit_with_ctrl_q(program)
 
 
 class CloseBoxTest(BugwalkTestCase):

@@ -107,8 +107,11 @@ protected:
     static constexpr int client_height = 494;
 
     QtPresenterTest() : presenter(shared_presenter(sink)) {
-        PresenterWindowDescription fixed{"KD508 Graphics", {0, 0, 601, 540, 3, 42, client_width, client_height}, false};
-        PresenterWindowDescription resizable{"KD508 Text", {0, 683, 1280, 341, 3, 26, 1274, 312}, true};
+        // The frames of WS_CAPTION | WS_SYSMENU and of WS_OVERLAPPEDWINDOW.
+        PresenterWindowDescription fixed{"KD508 Graphics", {0, 0, 601, 540, 3, 42, client_width, client_height},
+                                         false, {true, true, false, false}};
+        PresenterWindowDescription resizable{"KD508 Text", {0, 683, 1280, 341, 3, 26, 1274, 312}, true,
+                                             {true, true, true, true}};
         presenter.create_window(graphics, fixed);
         presenter.create_window(text, resizable);
         presenter.show_window(text, true);
@@ -202,6 +205,22 @@ TEST_F(QtPresenterTest, AMenuOfAnotherShapeReplacesTheOldOne) {
     EXPECT_EQ(sink.calls, std::vector<std::string>{"menu 1 8"});
 }
 
+TEST_F(QtPresenterTest, GraphicsWindowOffersNeitherMinimiseNorMaximiseAndKeepsItsSize) {
+    qt::TopLevelWindow& window = graphics_window();
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+
+    const Qt::WindowFlags text_flags = text_window().windowFlags();
+    EXPECT_TRUE(text_flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(text_flags.testFlag(Qt::WindowMinMaxButtonsHint));
+    EXPECT_NE(text_window().minimumSize(), text_window().maximumSize());
+}
+
 TEST_F(QtPresenterTest, CloseBoxAsksTheLayerAndTheWindowStays) {
     EXPECT_FALSE(graphics_window().close());
     EXPECT_EQ(sink.calls, std::vector<std::string>{"close 1"});
@@ -257,6 +276,36 @@ TEST_F(QtPresenterTest, ClientShowsTheLayersPixelsAtTheLayersSize) {
     EXPECT_EQ(shown.pixel(8, 5) & 0xFFFFFF, 0xFFFFFFu);
     // A size the layer chose is not reported back to it.
     EXPECT_TRUE(sink.calls.empty());
+}
+
+TEST_F(QtPresenterTest, ClientIsOpaqueOnABackingStoreWithAnAlphaChannel) {
+    // Wayland windows are drawn into stores with alpha; the layer's pixels have a zero top byte
+    // and showed as fully transparent there, so the compositor showed none of the client.
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    // The presenter paints later than it is told; the layer may have drawn again by then.
+    pixels[0] = 0x00FF0000;
+    QImage store(client_width, client_height, QImage::Format_ARGB32_Premultiplied);
+    store.fill(Qt::transparent);
+    graphics_window().client().render(&store);
+    EXPECT_EQ(store.pixel(10, 10), 0xFF336699u);
+    EXPECT_EQ(store.pixel(client_width - 1, client_height - 1), 0xFF336699u);
+    EXPECT_EQ(store.pixel(0, 0), 0xFF336699u);
+
+    // Only the changed area is taken again.
+    pixels[1] = 0x00ABCDEF;
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{1, 0, 2, 1});
+    graphics_window().client().render(&store);
+    EXPECT_EQ(store.pixel(1, 0), 0xFFABCDEFu);
+    EXPECT_EQ(store.pixel(0, 0), 0xFF336699u);
+
+    // An area reaching far beyond the client is cut to it.
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{-1'000'000, -1'000'000, 1'000'000, 1'000'000});
+    graphics_window().client().render(&store);
+    EXPECT_EQ(store.pixel(0, 0), 0xFFFF0000u);
 }
 
 TEST_F(QtPresenterTest, UserResizingTheTextWindowIsReportedOnce) {

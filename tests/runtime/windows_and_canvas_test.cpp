@@ -55,6 +55,26 @@ TEST_P(ScreenHeights, BothWindowsStandWhereTheScreenPutsThem) {
     KD508_close();
 }
 
+TEST(WindowStyles, GraphicsWindowIsFixedWithCloseBoxOnlyAndTextWindowIsOverlapped) {
+    Driver driver;
+    open_runtime();
+    const auto& state = runtime_state();
+    const kd508::platform::WindowDecorations graphics = driver.decorations(state.graphics_window);
+    EXPECT_TRUE(graphics.caption);
+    EXPECT_TRUE(graphics.system_menu);
+    EXPECT_FALSE(graphics.minimize_box);
+    EXPECT_FALSE(graphics.maximize_box);
+    EXPECT_FALSE(driver.resizable(state.graphics_window));
+
+    const kd508::platform::WindowDecorations text = driver.decorations(state.text_window);
+    EXPECT_TRUE(text.caption);
+    EXPECT_TRUE(text.system_menu);
+    EXPECT_TRUE(text.minimize_box);
+    EXPECT_TRUE(text.maximize_box);
+    EXPECT_TRUE(driver.resizable(state.text_window));
+    KD508_close();
+}
+
 INSTANTIATE_TEST_SUITE_P(Runtime, ScreenHeights,
                          ::testing::Values(ScreenCase{768, 513, 256}, ScreenCase{1024, 683, 341},
                                            ScreenCase{1080, 721, 360}));

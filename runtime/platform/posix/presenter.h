@@ -31,10 +31,19 @@ struct WindowGeometry {
     int client_height = 0;
 };
 
+// What the window's frame offers the user, from its window style.
+struct WindowDecorations {
+    bool caption = false;
+    bool system_menu = false;  // the caption's menu and its close box
+    bool minimize_box = false;
+    bool maximize_box = false;
+};
+
 struct PresenterWindowDescription {
     std::string title;
     WindowGeometry geometry;
-    bool resizable = false;
+    bool resizable = false;  // a sizing frame
+    WindowDecorations decorations;
 };
 
 // A menu as the presenter shows it: labels keep their '&' mnemonics and the tab that separates

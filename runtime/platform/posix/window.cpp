@@ -47,6 +47,16 @@ WindowGeometry geometry_for(DWORD style, bool has_menu, int left, int top, int w
     return geometry;
 }
 
+// Windows shows the minimise and maximise boxes, like the close box, only beside a system menu.
+WindowDecorations decorations_for(DWORD style) {
+    WindowDecorations decorations;
+    decorations.caption = (style & WS_CAPTION) == WS_CAPTION;
+    decorations.system_menu = decorations.caption && (style & WS_SYSMENU) != 0;
+    decorations.minimize_box = decorations.system_menu && (style & WS_MINIMIZEBOX) != 0;
+    decorations.maximize_box = decorations.system_menu && (style & WS_MAXIMIZEBOX) != 0;
+    return decorations;
+}
+
 const WindowClass* find_class(LPCSTR name) {
     if (!name) return nullptr;
     for (const WindowClass& entry : windowing().classes) {
@@ -179,7 +189,8 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
     window->menu = platform_state().menus.menus.find(menu) ? menu : nullptr;
     window->geometry = geometry_for(style, window->menu != nullptr, x, y, width, height);
     window->client = PixelBuffer(window->geometry.client_width, window->geometry.client_height);
-    const PresenterWindowDescription description{window->title, window->geometry, (style & WS_THICKFRAME) != 0};
+    const PresenterWindowDescription description{window->title, window->geometry, (style & WS_THICKFRAME) != 0,
+                                                 decorations_for(style)};
     const PresenterWindowId presenter_id = window->presenter_id;
     HWND handle = static_cast<HWND>(windowing().windows.insert(std::move(window)));
     if (presenter()) presenter()->create_window(presenter_id, description);

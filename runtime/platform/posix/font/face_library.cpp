@@ -6,6 +6,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <map>
 #include <memory>
@@ -16,9 +17,14 @@ namespace kd508::font {
 
 namespace {
 
-// The fontconfig names of the two default faces.
-constexpr const char* default_sans_name = "sans-serif";
-constexpr const char* default_monospace_name = "monospace";
+// The default faces, first choice first. Windows maps an unknown face name to its default
+// proportional face and the fixed font to its default monospace face; text must take the width
+// it takes there, so faces metric-compatible with those come before whatever fontconfig calls
+// sans-serif or monospace (DejaVu on Debian, whose letters are wider).
+constexpr std::array default_sans_names{"Liberation Sans", "Arimo"};
+constexpr std::array default_monospace_names{"Liberation Mono", "Cousine"};
+constexpr const char* generic_sans_name = "sans-serif";
+constexpr const char* generic_monospace_name = "monospace";
 
 // A face without usable vertical measures still needs a cell: these shares of the em are used.
 constexpr double fallback_ascent_share = 0.8;
@@ -79,7 +85,10 @@ private:
     }
 
     const Face* default_face(bool fixed_pitch) {
-        if (const auto file = match(fixed_pitch ? default_monospace_name : default_sans_name, false)) {
+        for (const char* name : fixed_pitch ? default_monospace_names : default_sans_names) {
+            if (const Face* face = open_named(name)) return face;
+        }
+        if (const auto file = match(fixed_pitch ? generic_monospace_name : generic_sans_name, false)) {
             if (const Face* face = open(*file)) return face;
         }
         return any_scalable_face();

@@ -31,7 +31,8 @@ struct Face {
 };
 
 // The face for a font request. An empty or unknown face name gives the default face for the
-// pitch asked for: monospace for a fixed-pitch request, sans otherwise. When fontconfig offers
+// pitch asked for: monospace for a fixed-pitch request, sans otherwise, each a face with the
+// widths of the Windows default where one is installed (Liberation Mono, Liberation Sans). When fontconfig offers
 // nothing usable the first scalable face it knows is taken, and on a machine without any
 // scalable face the result is null (text then measures but draws no ink).
 const Face* find_face(std::string_view face_name, bool fixed_pitch);

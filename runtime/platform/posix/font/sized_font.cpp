@@ -34,6 +34,9 @@ constexpr unsigned char average_width_sample = 'x';
 constexpr unsigned char first_printable = 0x20;
 constexpr unsigned char delete_byte = 0x7F;
 
+// The coverage of an inked pixel of an unsmoothed glyph.
+constexpr std::uint8_t full_coverage = 0xFF;
+
 // The sized fonts kept at once, and the coverage they may hold together, before the cache starts
 // afresh. The entries are enough for every text size the runtime can ask for (0 to 127) in both
 // pitches, so the limits only matter to callers that sweep through larger sizes.
@@ -125,8 +128,12 @@ void SizedFont::render(unsigned char byte, Glyph& out) {
     const FT_UInt index = control ? 0 : FT_Get_Char_Index(handle, platform::unicode_from_windows_1252(byte));
 
     FT_Activate_Size(size_);
-    if (FT_Load_Glyph(handle, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0 ||
-        FT_Render_Glyph(handle->glyph, FT_RENDER_MODE_NORMAL) != 0) {
+    // Glyphs are drawn unsmoothed, hinted for one bit per pixel, as the system these text calls
+    // come from draws them: every text pixel is then the text colour or untouched, so frames
+    // match the Windows build's pixel for pixel around the text, and the hinted advances are
+    // the whole-pixel widths that system measures.
+    if (FT_Load_Glyph(handle, index, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0 ||
+        FT_Render_Glyph(handle->glyph, FT_RENDER_MODE_MONO) != 0) {
         if (out.advance == 0) out.advance = std::max(1, metrics_.average_width);
         return;
     }
@@ -138,7 +145,7 @@ void SizedFont::render(unsigned char byte, Glyph& out) {
     }
 
     const FT_Bitmap& bitmap = loaded->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.pitch <= 0 || bitmap.width == 0 ||
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO || bitmap.pitch <= 0 || bitmap.width == 0 ||
         bitmap.rows == 0) {
         return;
     }
@@ -147,9 +154,14 @@ void SizedFont::render(unsigned char byte, Glyph& out) {
     out.width = static_cast<int>(bitmap.width);
     out.rows = static_cast<int>(bitmap.rows);
     out.coverage.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.rows));
+    // One bit per pixel, most significant first, becomes no or full coverage.
     for (int row = 0; row < out.rows; ++row) {
         const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
-        std::copy(source, source + out.width, out.coverage.begin() + static_cast<std::ptrdiff_t>(row) * out.width);
+        std::uint8_t* target = out.coverage.data() + static_cast<std::ptrdiff_t>(row) * out.width;
+        for (int column = 0; column < out.width; ++column) {
+            const bool ink = (source[column / 8] >> (7 - column % 8)) & 1;
+            target[column] = ink ? full_coverage : 0;
+        }
     }
 }
 

@@ -174,6 +174,16 @@ RECT Driver::outer_rectangle(HWND window) const {
     return RECT{g.outer_left, g.outer_top, g.outer_left + g.outer_width, g.outer_top + g.outer_height};
 }
 
+platform::WindowDecorations Driver::decorations(HWND window) const {
+    const auto* shown = presenter().window(id_of(window));
+    return shown ? shown->description.decorations : platform::WindowDecorations{};
+}
+
+bool Driver::resizable(HWND window) const {
+    const auto* shown = presenter().window(id_of(window));
+    return shown && shown->description.resizable;
+}
+
 std::vector<MenuItemState> Driver::menu_bar(HWND window) const { return items_of(window_of(window).menu); }
 
 std::vector<MenuItemState> Driver::popup_items(HWND window, int bar_position) const {

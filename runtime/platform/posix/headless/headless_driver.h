@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../presenter.h"
 #include "../win32_subset.h"
 
 namespace kd508::headless {
@@ -78,6 +79,9 @@ public:
     std::string title(HWND window) const;
     // The outer rectangle as the presenter was asked to place it.
     RECT outer_rectangle(HWND window) const;
+    // What the presenter was asked to put in the window's frame.
+    kd508::platform::WindowDecorations decorations(HWND window) const;
+    bool resizable(HWND window) const;
     // The entries of the window's menu bar, or of one of its pop-ups by position.
     std::vector<MenuItemState> menu_bar(HWND window) const;
     std::vector<MenuItemState> popup_items(HWND window, int bar_position) const;

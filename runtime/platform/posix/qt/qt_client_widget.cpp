@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include "qt_client_pixels.h"
 #include "qt_key_mapping.h"
 #include "qt_windows_1252.h"
 
@@ -43,15 +44,9 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
         reported_size_ = image_size;
         setFixedSize(image_size);
     }
-    // The layer's pixels are 0x00RRGGBB; RGB32 ignores the top byte, so the buffer is shown as
-    // it is, without a copy.
-    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) {
-        image_ = QImage();  // an empty client, as a minimised window has
-    } else {
-        image_ = QImage(reinterpret_cast<const uchar*>(image.pixels), image.width, image.height,
-                        static_cast<qsizetype>(image.stride_pixels) * 4, QImage::Format_RGB32);
-    }
-    update(QRect(QPoint(changed.left, changed.top), QPoint(changed.right - 1, changed.bottom - 1)));
+    // Painting happens later, when the toolkit is ready for the next frame; by then the layer
+    // may have drawn again or replaced its buffer, so the presenter paints from its own copy.
+    update(copy_client_pixels(image, changed, image_));
 }
 
 void ClientWidget::paintEvent(QPaintEvent* event) {
@@ -97,8 +92,8 @@ void ClientWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (size() == reported_size_) return;
     reported_size_ = size();
-    // The layer gives the client a new buffer of the new size while it hears of the resize,
-    // so the old view must not be painted again; the new pixels come with the next change.
+    // The old pixels no longer fit the client; the layer gives it new ones of the new size
+    // while it hears of the resize.
     image_ = QImage();
     input_.client_resized(window_, width(), height());
 }

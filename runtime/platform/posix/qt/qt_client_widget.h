@@ -16,8 +16,7 @@ public:
     ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size, bool resizable,
                  QWidget* parent);
 
-    // The layer's buffer changed in the given area; the image wraps it without a copy and stays
-    // valid until the next call.
+    // The layer's buffer changed in the given area; the image is only read during the call.
     void show_client(const ClientImage& image, const ClientArea& changed);
 
 protected:
@@ -37,7 +36,7 @@ private:
     PresenterWindowId window_;
     InputSink& input_;
     bool follows_layer_size_;
-    QImage image_;
+    QImage image_;  // the client pixels as last shown, opaque
     QSize reported_size_;  // the client size the layer knows of
 };
 

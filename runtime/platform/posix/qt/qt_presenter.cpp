@@ -65,8 +65,12 @@ public:
     void show_window(PresenterWindowId window, bool visible) override {
         qt::TopLevelWindow* shown = find(window);
         if (shown == nullptr) return;
-        shown->setVisible(visible);
-        if (visible) shown->client().setFocus();
+        if (!visible) {
+            shown->hide();
+            return;
+        }
+        shown->show_framed();
+        shown->client().setFocus();
     }
 
     void destroy_window(PresenterWindowId window) override {

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "qt_client_widget.h"
 #include "qt_windows_1252.h"
@@ -25,12 +26,23 @@ bool same_shape(const std::vector<MenuEntry>& a, const std::vector<MenuEntry>& b
 
 }  // namespace
 
+Qt::WindowFlags window_flags_for(const WindowDecorations& decorations) {
+    // Only the hints asked for here: without CustomizeWindowHint the toolkit adds every box.
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+    if (decorations.caption) flags |= Qt::WindowTitleHint;
+    if (decorations.system_menu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (decorations.minimize_box) flags |= Qt::WindowMinimizeButtonHint;
+    if (decorations.maximize_box) flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
 TopLevelWindow::TopLevelWindow(PresenterWindowId window,
                                const PresenterWindowDescription& description, InputSink& input)
     : window_(window), input_(input) {
     const WindowGeometry& geometry = description.geometry;
     const QSize client_size(geometry.client_width, geometry.client_height);
     setWindowTitle(from_windows_1252(description.title));
+    setWindowFlags(window_flags_for(description.decorations));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -45,8 +57,23 @@ TopLevelWindow::TopLevelWindow(PresenterWindowId window,
         layout->setSizeConstraint(QLayout::SetFixedSize);
     }
     setFocusProxy(client_);
-    // Without a window manager this is where the window stands; with one, the frame goes there.
-    move(geometry.outer_left, geometry.outer_top);
+    outer_position_ = QPoint(geometry.outer_left, geometry.outer_top);
+    move(outer_position_);
+}
+
+void TopLevelWindow::show_framed() {
+    if (!isVisible()) {
+        // Positions are the outer frame's, as on Windows. The toolkit takes a position set
+        // before the frame is known for the client's, so a window manager put the graphics
+        // window's caption above the top of the screen, out of reach of the mouse; the
+        // platform window is therefore told outright that the position is its frame's. A
+        // Wayland compositor places windows itself and ignores both. The layout takes its
+        // final size first: a size change while showing would undo the frame's position.
+        if (layout() != nullptr) layout()->activate();
+        winId();
+        if (QWindow* platform_window = windowHandle()) platform_window->setFramePosition(outer_position_);
+    }
+    show();
 }
 
 void TopLevelWindow::set_menu(const std::vector<MenuEntry>& menu_bar) {

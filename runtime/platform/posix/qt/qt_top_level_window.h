@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include <QPoint>
 #include <QWidget>
 
 #include "../presenter.h"
@@ -16,11 +17,16 @@ namespace kd508::platform::qt {
 
 class ClientWidget;
 
+// The toolkit's window hints for the frame a window style asks for.
+Qt::WindowFlags window_flags_for(const WindowDecorations& decorations);
+
 class TopLevelWindow final : public QWidget {
 public:
     TopLevelWindow(PresenterWindowId window, const PresenterWindowDescription& description,
                    InputSink& input);
 
+    // Shows the window with its outer frame at the position the layer gave it.
+    void show_framed();
     void set_menu(const std::vector<MenuEntry>& menu_bar);
     void show_client(const ClientImage& image, const ClientArea& changed);
     ClientWidget& client() { return *client_; }
@@ -44,6 +50,7 @@ private:
 
     PresenterWindowId window_;
     InputSink& input_;
+    QPoint outer_position_;
     ClientWidget* client_ = nullptr;
     QMenuBar* menu_bar_ = nullptr;
     std::vector<MenuEntry> menu_shape_;  // the entries the shown menu was built from
