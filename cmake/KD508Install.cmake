@@ -17,6 +17,10 @@ else()
   set(kd508_libraries kd508_entry kd508_runtime kd508_presenter_qt kd508_platform)
 endif()
 target_link_libraries(kd508 INTERFACE ${kd508_libraries})
+if(MINGW)
+  # A program on the runtime is one executable that needs only the DLLs every Windows has.
+  target_link_options(kd508 INTERFACE -static)
+endif()
 add_library(KD508::kd508 ALIAS kd508)
 
 set(kd508_cmake_dir "${CMAKE_INSTALL_LIBDIR}/cmake/KD508")
@@ -73,30 +77,36 @@ set(CPACK_PACKAGE_NAME "kd508")
 set(CPACK_PACKAGE_VENDOR "The KD508 authors")
 set(CPACK_PACKAGE_CONTACT "The KD508 authors <kd508@example.org>")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A small desktop graphics runtime and the bug-walk program")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small desktop graphics runtime and the bug-walk program")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_COMPONENTS_ALL program development)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME bugwalk)
-set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_SHLIBDEPS ON)
 # Text needs a face fontconfig can find; the metric-compatible faces come first.
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "fontconfig, fonts-liberation2 | fonts-dejavu-core")
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "qt6-wayland")
-set(CPACK_COMPONENT_PROGRAM_DESCRIPTION
-  "bugwalk: bugs walking along a path, steered by nine buttons\n Up to eleven bugs walk in front of a backdrop in one window, while a second window\n shows the messages of the KD508 runtime under them. The program records and plays\n back scripts of its events.")
+set(CPACK_DEBIAN_PROGRAM_DESCRIPTION "bugs walking along a path, steered by nine buttons
+ Up to eleven bugs walk in front of a backdrop in one window, while a second
+ window shows the messages of the KD508 runtime under them. The program
+ records and plays back scripts of its events.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libkd508-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "qt6-base-dev (>= 6.2), libfreetype-dev, libfontconfig-dev, libpng-dev, pkg-config, fontconfig, fonts-liberation2 | fonts-dejavu-core")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_RECOMMENDS "qt6-wayland")
-set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
-  "KD508 graphics runtime: static libraries and header\n Windows, an off-screen canvas, an event wait with animation ticks, a Run menu,\n script recording and playback, a palette of 24 colours, shapes and text, for small\n programs in C and C++. With a CMake package (KD508::kd508) and a pkg-config file.")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "KD508 graphics runtime: static libraries and header
+ Windows, an off-screen canvas, an event wait with animation ticks, a Run
+ menu, script recording and playback, a palette of 24 colours, shapes and
+ text, for small programs in C and C++. With a CMake package (KD508::kd508)
+ and a pkg-config file (kd508).")
 include(CPack)

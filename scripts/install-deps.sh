@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on a fresh Debian or Ubuntu machine.
+# Installs what is missing on a fresh Debian or Ubuntu machine.
+# Usage: scripts/install-deps.sh run    what building and running the program need
+#        scripts/install-deps.sh test   that, and what the tests, the Windows build and the
+#                                       package checks need
 set -euo pipefail
 
-packages=(
+run_packages=(
   # Build
   g++ cmake ninja-build pkg-config
-  # Platform layer: fonts and the on-screen presenter
-  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 qt6-base-dev
-  # Platform layer: screenshots (--screenshot)
-  libpng-dev
-  # Tests and benchmarks
+  # Platform layer: fonts (the metric-compatible faces first), screenshots (--screenshot) and
+  # the on-screen presenter, natively on X11 and on Wayland desktops
+  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 libpng-dev
+  qt6-base-dev qt6-wayland
+)
+test_packages=(
+  # Unit tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # Windows build
   g++-mingw-w64-x86-64
@@ -17,10 +22,17 @@ packages=(
   wine64 fonts-wine
   # End-to-end tests on a virtual display
   xvfb xdotool x11-apps x11-utils openbox python3
-  # End-to-end tests on a headless Wayland compositor; the toolkit's Wayland platform is also
-  # what Wayland desktops need to show the program natively
-  qt6-wayland weston libweston-10-dev imagemagick
+  # End-to-end tests on a headless Wayland compositor
+  weston libweston-10-dev imagemagick
+  # The Debian packages: dependencies worked out from the program, and their check
+  dpkg-dev lintian
 )
+
+case "${1:-}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

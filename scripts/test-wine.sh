@@ -34,6 +34,13 @@ export KD508_TEST_OUTPUT="${KD508_TEST_OUTPUT:-$build/test-output/wine}"
 # included: timeout signals the whole process group, and this shell cleans up after it.
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/bugwalk-wine-check-XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
+# The examples, written in C with their own main(), built against the installed package as a
+# newcomer's program would be.
+cmake --install "$build" --prefix "$scratch/kd508" >/dev/null
+cmake -S "$root/examples" -B "$scratch/examples" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_PREFIX_PATH="$scratch/kd508" >/dev/null
+cmake --build "$scratch/examples" >/dev/null
+export KD508_WINE_EXAMPLES="$scratch/examples"
 cd "$root/tests/wine"
 # The source tree stays as it is: no compiled Python beside the tests.
 export PYTHONDONTWRITEBYTECODE=1

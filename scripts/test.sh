@@ -27,7 +27,8 @@ stage() {
 }
 
 build_all() {
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+  # Tests on, also where run.sh configured the same build without them.
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKD508_BUILD_TESTS=ON >/dev/null &&
     cmake --build "$build" -j"$jobs"
 }
 
@@ -35,10 +36,11 @@ unit_tests() {
   ctest --test-dir "$build" --output-on-failure -j"$jobs"
 }
 
-"$root/scripts/install-deps.sh" || { echo "installing the build's packages failed"; exit 1; }
+"$root/scripts/install-deps.sh" test || { echo "installing the build's packages failed"; exit 1; }
 
 stage "build" build_all
 stage "unit and contract tests" unit_tests
+stage "the runtime as a library: install, examples, Debian packages" "$root/scripts/test-library.sh" "$build"
 stage "Windows build" "$root/scripts/build-windows.sh"
 stage "Windows program under Wine" "$root/scripts/test-wine.sh"
 stage "sanitizer build of the script, wait and motion tests" "$root/scripts/test-sanitizers.sh"

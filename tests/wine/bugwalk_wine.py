@@ -23,6 +23,7 @@ PROGRAM = None
 HERE = os.path.dirname(os.path.abspath(__file__))
 FIXTURES = os.path.join(HERE, "fixtures")
 CLI = os.path.join(HERE, "..", "cli")
+EXAMPLES_GOLDEN = os.path.join(HERE, "..", "examples", "golden")
 OUTPUT_DIRECTORY = os.environ.get("KD508_TEST_OUTPUT", os.path.join(tempfile.gettempdir(), "bugwalk-wine"))
 SCRIPT_NAME = "KD508.SCR"
 
@@ -297,6 +298,25 @@ class CommandLineTest(WineTestCase):
         self.assertEqual(transcript[:len(expected)], expected)
         self.assertFalse(os.path.exists(os.path.join(self.directory, SCRIPT_NAME)))
 
+
+class ProgramInCTest(WineTestCase):
+    """A program of a newcomer's, in C with its own main(), built against the installed
+    Windows package: it opens, draws and ends as it does on Linux."""
+
+    def test_the_picture_example_draws_what_it_draws_on_linux_and_ends_with_status_0(self):
+        examples = os.environ.get("KD508_WINE_EXAMPLES")
+        self.assertTrue(examples, "KD508_WINE_EXAMPLES names no directory of Windows examples")
+        with open(os.path.join(EXAMPLES_GOLDEN, "picture.transcript"), "rb") as stream:
+            expected = stream.read()
+        environment = self.display.environment()
+        environment.update(self.prefix.environment)
+        environment["KD508_OPTIONS"] = "--run-for 1500 --transcript picture.txt"
+        finished = subprocess.run([WINE_LOADER, os.path.join(examples, "picture.exe")], cwd=self.directory,
+                                  env=environment, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                  timeout=STARTUP_SECONDS + 30)
+        self.assertEqual(finished.returncode, 0, finished.stderr.decode(errors="replace"))
+        with open(os.path.join(self.directory, "picture.txt"), "rb") as stream:
+            self.assertEqual(stream.read(), expected)
 
 if __name__ == "__main__":
     if len(sys.argv) < 2:
