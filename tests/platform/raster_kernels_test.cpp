@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "raster/ellipse.h"
@@ -57,6 +58,72 @@ TEST(EllipseKernelTest, RowsInClosedFormMatchTheStepByStepTraceForEveryBoxUpToFo
     }
 }
 
+// The rows of boxes a surface can show are decided in 64-bit integers and kept in tables per box
+// size; boxes too large for that are decided in 128 bits. Both must agree on every row, or a
+// bug's body would change shape by a pixel depending on which path drew it.
+bool same_row(const std::optional<kd508::raster::EllipseRow>& a, const std::optional<kd508::raster::EllipseRow>& b) {
+    return a.has_value() == b.has_value() && (!a || (a->first == b->first && a->last == b->last));
+}
+
+TEST(EllipseKernelTest, FastRowsMatchTheWideArithmeticForEveryBoxUpToSixtyFourAndRandomLargeOnes) {
+    using kd508::raster::Box;
+    for (std::int64_t width = 0; width <= 64; ++width) {
+        for (std::int64_t height = 0; height <= 64; ++height) {
+            const Box box{-5, 7, -5 + width, 7 + height};
+            for (std::int64_t y = box.top - 1; y <= box.bottom; ++y)
+                ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_wide(box, y)))
+                    << width << "x" << height << " row " << y;
+        }
+    }
+    // Up to the largest box decided in 64 bits, on both sides of the table's height limit.
+    std::uint64_t seed = 0x2545F4914F6CDD1Dull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 400; ++i) {
+        const std::int64_t left = next(2'000'000) - 1'000'000, top = next(2'000'000) - 1'000'000;
+        const Box box{left, top, left + 3 + next(1 << 15), top + 3 + next(i % 2 ? 1 << 15 : 1100)};
+        for (int k = 0; k < 200; ++k) {
+            const std::int64_t y = box.top + next(box.height());
+            ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_wide(box, y)))
+                << box.width() << "x" << box.height() << " row " << y - box.top;
+        }
+    }
+}
+
+TEST(EllipseKernelTest, FilledAndOutlinedEllipsesPaintTheirRowsWhereverTheyAreCut) {
+    // fill_ellipse and outline_ellipse walk only the rows on the surface, with the rows above
+    // and below carried along; boxes cut at every side must still paint exactly their rows.
+    using kd508::raster::Box;
+    constexpr int size = 24;
+    constexpr kd508::raster::Pixel fill = 1, rim = 2;
+    const auto row = [](const Box& box, std::int64_t y) { return kd508::raster::ellipse_row_wide(box, y); };
+    for (int width = 1; width <= 40; width += 3) {
+        for (int height = 1; height <= 40; height += 2) {
+            for (int shift : {-17, -3, 0, 9}) {
+                const Box box{shift, shift / 2, shift + width, shift / 2 + height};
+                std::vector<kd508::raster::Pixel> pixels(size * size, 0);
+                const kd508::raster::Surface surface{pixels.data(), size, size, size};
+                kd508::raster::fill_ellipse(surface, box, fill);
+                kd508::raster::outline_ellipse(surface, box, rim);
+                for (int y = 0; y < size; ++y) {
+                    const auto span = row(box, y), above = row(box, y - 1), below = row(box, y + 1);
+                    for (int x = 0; x < size; ++x) {
+                        const auto covers = [x](const auto& r) { return r && r->first <= x && x <= r->last; };
+                        const bool in = covers(span);
+                        const bool inner = in && covers(above) && covers(below) &&
+                                           span->first < x && x < span->last;
+                        const kd508::raster::Pixel expected = !in ? 0 : inner ? fill : rim;
+                        ASSERT_EQ(pixels[static_cast<std::size_t>(y * size + x)], expected)
+                            << width << "x" << height << " shifted " << shift << " at " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(ExactDivisionTest, FloorAndCeilingForEverySignCombination) {
     struct Case {
         int n, d, floor, ceil;
@@ -90,6 +157,21 @@ TEST(ExactDivisionTest, ProductsBeyondSixtyFourBitsStayExact) {
     EXPECT_EQ(ceil_div(n + 1, span), span);
     EXPECT_EQ(round_half_down(-n, span), -(span - 1));
     EXPECT_EQ(round_half_down(Wide{1} << 63, Wide{1} << 64), 0);  // exactly one half
+}
+
+TEST(ExactDivisionTest, SixtyFourBitPathAgreesWithTheWideOneUpToItsLimit) {
+    // Kernels take the 64-bit path when both factors are below narrow_factor_limit; at the
+    // limit itself, doubling the product must not overflow.
+    const std::int64_t largest = kd508::raster::narrow_factor_limit - 1;
+    for (std::int64_t step : {std::int64_t{0}, std::int64_t{1}, largest / 3, largest - 1, largest}) {
+        for (std::int64_t minor : {-largest, -largest / 2 - 1, std::int64_t{-1}, std::int64_t{0}, largest / 7, largest}) {
+            for (std::int64_t major : {std::int64_t{1}, std::int64_t{2}, largest / 5 + 1, largest}) {
+                const std::int64_t n = step * minor;
+                EXPECT_EQ(Wide{round_half_down<std::int64_t>(n, major)}, round_half_down<Wide>(n, major)) << n << "/" << major;
+                EXPECT_EQ(Wide{ceil_div<std::int64_t>(n, major)}, ceil_div<Wide>(n, major)) << n << "/" << major;
+            }
+        }
+    }
 }
 
 using kd508::raster::Box;

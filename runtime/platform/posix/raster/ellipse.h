@@ -25,6 +25,10 @@ struct EllipseRow {
 };
 std::optional<EllipseRow> ellipse_row(const Box& box, std::int64_t y);
 
+// The same rows decided in 128-bit (and, for boxes beyond 2^30, long double) arithmetic only,
+// as boxes too large for the 64-bit path are: the yardstick that the fast path is checked against.
+std::optional<EllipseRow> ellipse_row_wide(const Box& box, std::int64_t y);
+
 // Fills the ellipse's pixels. Any box is safe; the work is its rows on the surface.
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour);
 

@@ -1,12 +1,33 @@
 #include "span.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kd508::raster {
+namespace {
+
+// Runs are written four pixels to a store: the compilers we build with leave a loop of 32-bit
+// stores as it is at the optimisation level we ship, so the colour is put in a 16-byte vector
+// (an extension both GCC and Clang have) and stored four times per round.
+using PixelQuad = Pixel __attribute__((vector_size(16)));
+constexpr std::size_t pixels_per_quad = sizeof(PixelQuad) / sizeof(Pixel);
+constexpr std::size_t quads_per_round = 4;
+constexpr std::size_t pixels_per_round = pixels_per_quad * quads_per_round;
+
+void fill_pixels(Pixel* first, std::size_t count, Pixel colour) {
+    const PixelQuad quad = {colour, colour, colour, colour};
+    for (; count >= pixels_per_round; count -= pixels_per_round, first += pixels_per_round)
+        for (std::size_t k = 0; k < quads_per_round; ++k)
+            std::memcpy(first + k * pixels_per_quad, &quad, sizeof quad);
+    for (; count >= pixels_per_quad; count -= pixels_per_quad, first += pixels_per_quad)
+        std::memcpy(first, &quad, sizeof quad);
+    for (; count > 0; --count) *first++ = colour;
+}
+
+}  // namespace
 
 void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour) {
-    Pixel* row = surface.row(y);
-    std::fill(row + x_begin, row + x_end, colour);
+    fill_pixels(surface.row(y) + x_begin, static_cast<std::size_t>(x_end - x_begin), colour);
 }
 
 void fill_span_clipped(const Surface& surface, std::int64_t y, std::int64_t x_begin,
