@@ -11,6 +11,7 @@
 
 #include "raster/ellipse.h"
 #include "raster/wide_ellipse.h"
+#include "raster/wide_stroke.h"
 
 #include "raster/exact_division.h"
 
@@ -176,6 +177,7 @@ TEST(ExactDivisionTest, SixtyFourBitPathAgreesWithTheWideOneUpToItsLimit) {
 
 using kd508::raster::Box;
 using kd508::raster::Pixel;
+using kd508::raster::Point;
 using kd508::raster::Surface;
 
 // A small surface to stroke on, white where nothing is painted.
@@ -242,6 +244,50 @@ TEST(WideEllipseTest, PensFarWiderThanTheSurfaceCostNoMoreThanItsSize) {
     Bitmap beside(12, 10);
     kd508::raster::stroke_wide_ellipse(beside.surface(), Box{-3000, -100000000, 3000, 100000000}, 4000, Bitmap::pen);
     EXPECT_EQ(beside.painted_count(), 0);
+}
+
+TEST(WideStrokeTest, ACutOutOfTheSurfacePaintsWhatTheWholeSurfaceShowsThere) {
+    // Wide pens skip segments that cannot reach the surface and fill it at once when one end
+    // covers it; both decisions depend on the surface, so a window into a larger one, with the
+    // shape moved by the window's offset, must paint exactly the pixels the larger one shows.
+    constexpr int whole_size = 96, part_width = 13, part_height = 9, part_x = 40, part_y = 50;
+    std::uint64_t seed = 0x9E3779B97F4A7C15ull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 600; ++i) {
+        const std::int64_t pen = 2 + next(i % 2 ? 40 : 90);
+        const auto coordinate = [&] { return part_x - pen + next(2 * pen + part_width); };
+        const Point a{coordinate(), coordinate()}, b{coordinate(), coordinate()};
+        Bitmap whole(whole_size, whole_size);
+        std::vector<Pixel> part(part_width * part_height, Bitmap::white);
+        const Surface window{part.data(), part_width, part_height, part_width};
+        const Point a_in_window{a.x - part_x, a.y - part_y}, b_in_window{b.x - part_x, b.y - part_y};
+        if (i % 3 == 0) {
+            const Box box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
+            kd508::raster::stroke_wide_ellipse(whole.surface(), box, pen, Bitmap::pen);
+            kd508::raster::stroke_wide_ellipse(window, Box{box.left - part_x, box.top - part_y, box.right - part_x, box.bottom - part_y},
+                                               pen, Bitmap::pen);
+        } else {
+            kd508::raster::stroke_wide_segment(whole.surface(), a, b, pen, Bitmap::pen);
+            kd508::raster::stroke_wide_segment(window, a_in_window, b_in_window, pen, Bitmap::pen);
+        }
+        for (int y = 0; y < part_height; ++y)
+            for (int x = 0; x < part_width; ++x)
+                ASSERT_EQ(part[static_cast<std::size_t>(y * part_width + x)] == Bitmap::pen, whole.painted(part_x + x, part_y + y))
+                    << "case " << i << " pen " << pen << " at " << x << "," << y;
+    }
+}
+
+TEST(WideEllipseTest, APenWhoseEndCoversTheSurfacePaintsAllOfIt) {
+    // The widest pen around a box just larger than the surface: every end covers the surface.
+    Bitmap covered(12, 10);
+    kd508::raster::stroke_wide_ellipse(covered.surface(), Box{-1000, -1000, 1000, 1000}, INT_MAX, Bitmap::pen);
+    EXPECT_EQ(covered.painted_count(), 12 * 10);
+    // An end just too small to cover it leaves the far corner to the rest of the band.
+    EXPECT_FALSE(kd508::raster::pen_end_covers_surface(covered.surface(), Point{0, 0}, 2 * 15 + 1));
+    EXPECT_TRUE(kd508::raster::pen_end_covers_surface(covered.surface(), Point{0, 0}, 2 * 19 + 1));
 }
 
 }  // namespace
