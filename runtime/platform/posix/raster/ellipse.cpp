@@ -113,7 +113,8 @@ bool too_thin_for_an_inside(const Box& box) { return box.width() < 3 || box.heig
 // the centre. The same boxes come back many times a frame (every bug has the same body), so the
 // tables of the last box sizes are kept, each slot's storage reused when another size takes it.
 constexpr std::int64_t tabled_height_limit = 1024;
-constexpr std::size_t table_slot_count = 64;
+constexpr std::size_t table_set_count = 32;
+constexpr std::size_t tables_per_set = 4;
 constexpr std::int32_t no_row = -1;
 
 struct SpanTable {
@@ -121,16 +122,26 @@ struct SpanTable {
     std::vector<std::int32_t> extents;
 };
 
-std::size_t slot_of(const Quadrant& q) {
+// Tables are found by hashing the box size to a set of a few slots, so that the sizes of one
+// frame do not keep pushing each other out; within a set the oldest table gives way.
+struct SpanTableSet {
+    std::array<SpanTable, tables_per_set> tables;
+    std::size_t next_to_replace = 0;
+};
+
+std::size_t set_of(const Quadrant& q) {
     const std::uint64_t key = static_cast<std::uint64_t>(q.a) * 0x9E3779B97F4A7C15u ^ static_cast<std::uint64_t>(q.b);
-    return static_cast<std::size_t>((key ^ (key >> 29)) % table_slot_count);
+    return static_cast<std::size_t>((key ^ (key >> 29)) % table_set_count);
 }
 
 const SpanTable* span_table(const Quadrant& q) {
     if (q.a >= narrow_axis_limit || q.b >= tabled_height_limit) return nullptr;
-    thread_local std::array<SpanTable, table_slot_count> tables;
-    SpanTable& table = tables[slot_of(q)];
-    if (table.quadrant.a == q.a && table.quadrant.b == q.b) return &table;
+    thread_local std::array<SpanTableSet, table_set_count> sets;
+    SpanTableSet& set = sets[set_of(q)];
+    for (const SpanTable& table : set.tables)
+        if (table.quadrant.a == q.a && table.quadrant.b == q.b) return &table;
+    SpanTable& table = set.tables[set.next_to_replace];
+    set.next_to_replace = (set.next_to_replace + 1) % tables_per_set;
     table.quadrant = q;
     const std::int64_t parity = q.b % 2;
     table.extents.resize(static_cast<std::size_t>(q.b / 2 + 1));
