@@ -4,6 +4,7 @@
 #include "kd508.h"
 #include "runtime_state.h"
 #include "script.h"
+#include "text_log.h"
 #include "window_lifecycle.h"
 
 namespace kd508 {
@@ -14,9 +15,26 @@ bool waiting_goes_on(const RuntimeState& state) {
     return state.pending_event == no_event || (state.pending_event == KD508_PERIODIC && state.timer_ticked == 0);
 }
 
+// While a script plays, events come as fast as the program takes them in, thousands a second,
+// and copying every frame to the window would cost more than drawing it. Only every so many
+// frames are copied then, often enough for the window to follow the playback; the last one is
+// always copied, since the wait never sleeps on a canvas that is not on screen.
+constexpr std::int32_t playback_frames_per_copy = 64;
+
+bool canvas_copy_can_wait(RuntimeState& state) {
+    if (!state.playing_back) {
+        state.playback_frames_unshown = 0;
+        return false;
+    }
+    if (++state.playback_frames_unshown < playback_frames_per_copy) return true;
+    state.playback_frames_unshown = 0;
+    return false;
+}
+
 // Takes at most one message; true when one was taken.
 bool pump_pass() {
     RuntimeState& state = runtime_state();
+    flush_log_window();
     MSG message;
     const bool taken = PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0;
     if (taken && message.message == WM_QUIT) {
@@ -28,7 +46,7 @@ bool pump_pass() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (state.canvas_dirty) copy_canvas_to_window();
+    if (state.canvas_dirty && !canvas_copy_can_wait(state)) copy_canvas_to_window();
     return taken;
 }
 

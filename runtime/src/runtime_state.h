@@ -41,6 +41,7 @@ struct RuntimeState {
     std::uint8_t playing_back = 0;
     std::uint8_t play_one_requested = 0;
     std::int32_t periodic_run = 0;
+    std::int32_t playback_frames_unshown = 0;  // canvas copies left out during playback
     std::FILE* script_file = nullptr;
     enum class ScriptMode : std::uint8_t { none, writing, reading };
     ScriptMode script_mode = ScriptMode::none;  // which direction opened script_file
@@ -50,6 +51,7 @@ struct RuntimeState {
     HGLOBAL log_ring[log_ring_size] = {};
     std::int32_t log_first = -1;
     std::int32_t log_next = 0;
+    std::int32_t log_lines_unpainted = 0;  // the newest kept lines, not yet drawn in the window
 };
 
 RuntimeState& runtime_state();
