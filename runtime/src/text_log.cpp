@@ -75,6 +75,12 @@ struct LogSurface {
     LogSurface& operator=(const LogSurface&) = delete;
 };
 
+// The number of line strips it takes to cover the window, the top one perhaps in part.
+int log_strips(const LogSurface& log) {
+    const int height = log.client.bottom - log.client.top;
+    return std::max(1, (height + log.line_height - 1) / log.line_height);
+}
+
 // Removes one newline, and only at the very end.
 int painted_length(char* line) {
     int length = static_cast<int>(std::strlen(line));
@@ -154,10 +160,8 @@ void flush_log_window() {
     state.log_lines_unpainted = 0;
     if (pending <= 0 || !state.text_window) return;
     const LogSurface log;
-    const int height = log.client.bottom - log.client.top;
     // Lines older than those that fill the window leave no pixel in it.
-    const int strips = std::max(1, (height + log.line_height - 1) / log.line_height);
-    const int drawn = std::min(pending, strips);
+    const int drawn = std::min(pending, log_strips(log));
     // Each line's strip gets, in its last column, what the strip below the previous line had
     // there: none of these lines reaches that column, so it is the bottom strip's as it is now.
     const int last_column = log.client.right - 1;
@@ -218,13 +222,20 @@ int KD508_printf(const char* format, ...) {
     va_end(arguments);
 
     RuntimeState& state = runtime_state();
-    // The ring is about to drop its oldest line: if that one is still to be drawn, the lines
-    // waiting are drawn now.
-    if (state.log_lines_unpainted >= log_ring_size) flush_log_window();
-    const bool kept = keep_line(buffer);
-    // Before the window exists the line is only kept; a later repaint shows it.
-    if (!state.text_window) return formatted;
-    if (kept && !may_reach_last_column(LogSurface{}, buffer)) {
+    if (!state.text_window) {
+        // Before the window exists the line is only kept; a later repaint shows it.
+        keep_line(buffer);
+        return formatted;
+    }
+    const LogSurface log;
+    if (state.log_lines_unpainted >= log_ring_size) {
+        // The ring is about to drop its oldest line, which is still to be drawn. Where the
+        // window holds no more lines than the ring, the newer ones will have scrolled it out of
+        // sight by the time they are drawn, so it is not drawn at all; a taller window needs it.
+        if (log_strips(log) <= log_ring_size) state.log_lines_unpainted = log_ring_size - 1;
+        else flush_log_window();
+    }
+    if (keep_line(buffer) && !may_reach_last_column(log, buffer)) {
         ++state.log_lines_unpainted;
     } else {
         flush_log_window();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "raster/span.h"
+
 namespace kd508::font {
 
 namespace {
@@ -55,9 +57,7 @@ TouchedArea blend_coverage(const raster::Surface& surface, std::int64_t left, st
 TouchedArea fill_box(const raster::Surface& surface, std::int64_t left, std::int64_t top,
                      std::int64_t right, std::int64_t bottom, raster::Pixel colour) {
     const TouchedArea area = clip(surface, left, top, right, bottom);
-    for (int y = area.top; y < area.bottom; ++y) {
-        std::fill(surface.row(y) + area.left, surface.row(y) + area.right, colour);
-    }
+    for (int y = area.top; y < area.bottom; ++y) raster::fill_span(surface, y, area.left, area.right, colour);
     return area;
 }
 
