@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "raster/ellipse.h"
+#include "raster/polygon_fill.h"
 #include "raster/wide_ellipse.h"
 #include "raster/wide_stroke.h"
 
@@ -288,6 +289,39 @@ TEST(WideEllipseTest, APenWhoseEndCoversTheSurfacePaintsAllOfIt) {
     // An end just too small to cover it leaves the far corner to the rest of the band.
     EXPECT_FALSE(kd508::raster::pen_end_covers_surface(covered.surface(), Point{0, 0}, 2 * 15 + 1));
     EXPECT_TRUE(kd508::raster::pen_end_covers_surface(covered.surface(), Point{0, 0}, 2 * 19 + 1));
+}
+
+TEST(PolygonFillTest, SteppedEdgesMatchEachPixelsOwnCrossingCount) {
+    // The fill steps each edge's crossing from row to row; here every pixel counts, exactly and
+    // on its own, the crossings at or left of its centre, for polygons of every size up to the
+    // whole 32-bit range and beyond it.
+    constexpr int size = 24;
+    std::uint64_t seed = 0xD1B54A32D192ED03ull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const std::int64_t reach = i % 3 == 0 ? 30 : (i % 3 == 1 ? 5000 : std::int64_t{3} << 31);
+        std::vector<Point> vertices(static_cast<std::size_t>(3 + next(5)));
+        for (Point& p : vertices) p = Point{next(2 * reach + 1) - reach + size / 2, next(2 * reach + 1) - reach + size / 2};
+        Bitmap filled(size, size);
+        kd508::raster::fill_polygon_alternate(filled.surface(), vertices, Bitmap::pen);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                int crossings = 0;
+                for (std::size_t k = 0; k < vertices.size(); ++k) {
+                    Point a = vertices[k], b = vertices[(k + 1) % vertices.size()];
+                    if (a.y == b.y) continue;
+                    if (a.y > b.y) std::swap(a, b);
+                    if (y < a.y || y >= b.y) continue;
+                    const Wide first = a.x + ceil_div<Wide>(static_cast<Wide>(y - a.y) * (b.x - a.x), b.y - a.y);
+                    crossings += first <= x;
+                }
+                ASSERT_EQ(filled.painted(x, y), crossings % 2 == 1) << "polygon " << i << " at " << x << "," << y;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -16,15 +16,46 @@ struct Edge {
     std::int64_t top;
     std::int64_t bottom;
     std::int64_t dx;  // bottom x minus top x
+    // From its first row on the surface, the edge's crossing is stepped from row to row:
+    // offset = ceil((y - top) * dx / height) as a quotient and the remainder still to go.
+    bool started = false;
+    std::int64_t offset = 0;
+    std::int64_t remainder = 0;   // offset * height - (y - top) * dx, in 0..height-1
+    std::int64_t step = 0;        // floor(dx / height)
+    std::int64_t step_remainder = 0;  // dx - step * height, in 0..height-1
 };
 
-// The first pixel centre at or right of the edge's crossing of row y, exactly, clamped to just
-// beyond the surface, which keeps it in 64 bits without moving it across the surface.
-template <typename Integer>
-std::int64_t first_x_on_row(const Edge& edge, std::int64_t y, int surface_width) {
-    const Integer along = static_cast<Integer>(y - edge.top) * edge.dx;
-    const Integer first_x = edge.top_x + ceil_div<Integer>(along, edge.bottom - edge.top);
-    return static_cast<std::int64_t>(std::clamp<Integer>(first_x, -1, static_cast<Integer>(surface_width) + 1));
+// Sets the edge to its crossing on row y, exactly, with 128-bit arithmetic where the product
+// needs it; the rows after it are stepped in 64 bits.
+void start_edge(Edge& edge, std::int64_t y) {
+    const std::int64_t height = edge.bottom - edge.top;
+    const Wide along = static_cast<Wide>(y - edge.top) * edge.dx;
+    const Wide offset = ceil_div<Wide>(along, height);
+    edge.offset = static_cast<std::int64_t>(offset);
+    edge.remainder = static_cast<std::int64_t>(offset * height - along);
+    edge.step = floor_div<std::int64_t>(edge.dx, height);
+    edge.step_remainder = edge.dx - edge.step * height;
+    edge.started = true;
+}
+
+// Moves the edge's crossing down one row: (y + 1 - top) * dx = offset * height - remainder + dx.
+void step_edge(Edge& edge) {
+    const std::int64_t height = edge.bottom - edge.top;
+    edge.offset += edge.step;
+    const std::int64_t rest = edge.step_remainder - edge.remainder;  // in -(height-1)..height-1
+    if (rest > 0) {
+        ++edge.offset;
+        edge.remainder = height - rest;
+    } else {
+        edge.remainder = -rest;
+    }
+}
+
+// The first pixel centre at or right of the edge's crossing, clamped to just beyond the surface,
+// which keeps it in 64 bits without moving it across the surface.
+std::int64_t first_x_on_row(const Edge& edge, int surface_width) {
+    const Wide first_x = static_cast<Wide>(edge.top_x) + edge.offset;
+    return static_cast<std::int64_t>(std::clamp<Wide>(first_x, -1, static_cast<Wide>(surface_width) + 1));
 }
 
 // The edge and crossing lists are kept from call to call, so that filling allocates nothing
@@ -37,6 +68,16 @@ struct FillScratch {
 FillScratch& fill_scratch() {
     thread_local FillScratch scratch;
     return scratch;
+}
+
+// A row crosses few edges (two for any convex polygon), so an insertion sort is quickest.
+void sort_crossings(std::vector<std::int64_t>& crossings) {
+    for (std::size_t i = 1; i < crossings.size(); ++i) {
+        const std::int64_t value = crossings[i];
+        std::size_t j = i;
+        for (; j > 0 && crossings[j - 1] > value; --j) crossings[j] = crossings[j - 1];
+        crossings[j] = value;
+    }
 }
 
 }  // namespace
@@ -64,14 +105,13 @@ void fill_polygon_alternate(const Surface& surface, std::span<const Point> verti
     std::vector<std::int64_t>& crossings = scratch.crossings;
     for (int y = rows.begin; y < rows.end; ++y) {
         crossings.clear();
-        for (const Edge& edge : edges) {
+        for (Edge& edge : edges) {
             if (y < edge.top || y >= edge.bottom) continue;
-            const bool narrow = edge.bottom - edge.top < narrow_factor_limit &&
-                                edge.dx < narrow_factor_limit && edge.dx > -narrow_factor_limit;
-            crossings.push_back(narrow ? first_x_on_row<std::int64_t>(edge, y, surface.width)
-                                       : first_x_on_row<Wide>(edge, y, surface.width));
+            if (!edge.started) start_edge(edge, y);
+            crossings.push_back(first_x_on_row(edge, surface.width));
+            step_edge(edge);
         }
-        std::sort(crossings.begin(), crossings.end());
+        sort_crossings(crossings);
         for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
             fill_span_clipped(surface, y, crossings[k], crossings[k + 1], colour);
     }
