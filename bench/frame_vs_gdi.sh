@@ -46,7 +46,7 @@ mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 /usr/lib/wine/wineserver -w
 
-median_of() { sed -n 's/.* median \([0-9.]*\) us.*/\1/p' <<<"$1"; }
+median_of() { sed -n 's/^[a-z-]* median \([0-9.]*\) us.*/\1/p' <<<"$1"; }
 
 echo "frames per run: $frames (after a warm-up); times are medians of single frames"
 for which in heaviest one-bug; do
