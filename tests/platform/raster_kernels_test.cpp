@@ -73,7 +73,7 @@ TEST(EllipseKernelTest, FastRowsMatchTheWideArithmeticForEveryBoxUpToSixtyFourAn
         for (std::int64_t height = 0; height <= 64; ++height) {
             const Box box{-5, 7, -5 + width, 7 + height};
             for (std::int64_t y = box.top - 1; y <= box.bottom; ++y)
-                ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_wide(box, y)))
+                ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_using(kd508::raster::EllipseArithmetic::wide, box, y)))
                     << width << "x" << height << " row " << y;
         }
     }
@@ -88,10 +88,47 @@ TEST(EllipseKernelTest, FastRowsMatchTheWideArithmeticForEveryBoxUpToSixtyFourAn
         const Box box{left, top, left + 3 + next(1 << 15), top + 3 + next(i % 2 ? 1 << 15 : 1100)};
         for (int k = 0; k < 200; ++k) {
             const std::int64_t y = box.top + next(box.height());
-            ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_wide(box, y)))
+            ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_using(kd508::raster::EllipseArithmetic::wide, box, y)))
                 << box.width() << "x" << box.height() << " row " << y - box.top;
         }
     }
+}
+
+TEST(EllipseKernelTest, UnsignedRowsMatchTheSignedOnesWhereBothHold) {
+    // Boxes of a drawing call reach 2^32 pixels across, decided in unsigned 128-bit integers;
+    // below 2^30 the signed ones decide them too, and the two must agree on every row.
+    using kd508::raster::Box;
+    using kd508::raster::EllipseArithmetic;
+    std::uint64_t seed = 0x94D049BB133111EBull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const std::int64_t limit = i % 3 == 0 ? 40 : (i % 3 == 1 ? 1 << 16 : std::int64_t{1} << 30);
+        const Box box{-next(limit), -next(limit), 3 + next(limit), 3 + next(limit)};
+        for (int k = 0; k < 50; ++k) {
+            const std::int64_t y = box.top + next(box.height());
+            ASSERT_TRUE(same_row(kd508::raster::ellipse_row_using(EllipseArithmetic::unsigned_wide, box, y),
+                                 kd508::raster::ellipse_row_using(EllipseArithmetic::wide, box, y)))
+                << box.width() << "x" << box.height() << " row " << y - box.top;
+        }
+    }
+    // The widest box of all: its middle row spans it, its end rows hold a few pixels.
+    const Box widest{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const auto middle = kd508::raster::ellipse_row(widest, -1);
+    ASSERT_TRUE(middle.has_value());
+    EXPECT_EQ(middle->first, INT_MIN);
+    EXPECT_EQ(middle->last, INT_MAX - 1);
+    for (std::int64_t y : {std::int64_t{0}, std::int64_t{1'000'000}}) {
+        const auto row = kd508::raster::ellipse_row(widest, y);
+        ASSERT_TRUE(row.has_value()) << y;
+        EXPECT_LT(row->first, std::int64_t{INT_MIN} + (1 << 20)) << y;
+        EXPECT_EQ(row->first + row->last, std::int64_t{INT_MIN} + INT_MAX - 1) << y;
+    }
+    const auto top = kd508::raster::ellipse_row(widest, INT_MIN);
+    ASSERT_TRUE(top.has_value());
+    EXPECT_LT(top->last - top->first, 1 << 18);
 }
 
 TEST(EllipseKernelTest, FilledAndOutlinedEllipsesPaintTheirRowsWhereverTheyAreCut) {
@@ -100,7 +137,7 @@ TEST(EllipseKernelTest, FilledAndOutlinedEllipsesPaintTheirRowsWhereverTheyAreCu
     using kd508::raster::Box;
     constexpr int size = 24;
     constexpr kd508::raster::Pixel fill = 1, rim = 2;
-    const auto row = [](const Box& box, std::int64_t y) { return kd508::raster::ellipse_row_wide(box, y); };
+    const auto row = [](const Box& box, std::int64_t y) { return kd508::raster::ellipse_row_using(kd508::raster::EllipseArithmetic::wide, box, y); };
     for (int width = 1; width <= 40; width += 3) {
         for (int height = 1; height <= 40; height += 2) {
             for (int shift : {-17, -3, 0, 9}) {
