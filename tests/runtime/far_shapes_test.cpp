@@ -165,7 +165,7 @@ TEST_F(FarShapes, ACircleLargerThanTwoBillionPixelsKeepsItsShape) {
     EXPECT_EQ(differences(), 0);
     const std::vector<Pixel> drawn = pixels_of(canvas());
     const auto painted = std::count(drawn.begin(), drawn.end(), Pixel{0xFFFF00});
-    // The exact ellipse's pixels on the canvas, counted by an independent exact computation.
+    // The pixels of the exact ellipse that lie on the canvas.
     EXPECT_EQ(painted, 173'070);
 }
 
