@@ -4,10 +4,12 @@
 # Builds bench/frame_probe.cpp twice from the same runtime and program sources: against the
 # layer (the headless presenter, in the Linux build directory) and with MinGW-w64 against the
 # system's own GDI, which runs under Wine in a prefix of its own (Wine's null graphics driver, so
-# no display is needed). Runs both for the heaviest frame and the one-bug frame and prints each
-# median and the ratio GDI / layer. Reports; never fails on the figures.
+# no display is needed). Runs both in turns, several rounds, for the heaviest frame and the
+# one-bug frame, prints each run's median and the ratio of the middle medians, GDI / layer.
+# Reports; never fails on the figures.
 #
 # Usage: bench/frame_vs_gdi.sh [Linux build directory] [frames]
+#        (KD508_FRAME_ROUNDS sets the number of rounds, 3 by default)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -47,14 +49,27 @@ cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || t
 /usr/lib/wine/wineserver -w
 
 median_of() { sed -n 's/^[a-z-]* median \([0-9.]*\) us.*/\1/p' <<<"$1"; }
+middle_of() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-echo "frames per run: $frames (after a warm-up); times are medians of single frames"
+# Other work on the machine moves single runs by tens of per cent, so the two probes run in
+# turns, several times, and the middle of each side's medians is compared.
+rounds="${KD508_FRAME_ROUNDS:-3}"
+echo "frames per run: $frames (after a warm-up), $rounds runs of each in turn; times are medians of single frames"
 for which in heaviest one-bug; do
-  # The runs alternate, so that a change in the machine's load hits both alike.
-  gdi="$(/usr/lib/wine/wine64 "$scratch/frame_probe.exe" "$which" "$frames" | tr -d '\r')"
-  layer="$("$layer_probe" "$which" "$frames")"
-  echo "$which frame, Win32 GDI under Wine: $gdi"
-  echo "$which frame, KD508 layer:          $layer"
-  awk -v gdi="$(median_of "$gdi")" -v layer="$(median_of "$layer")" -v which="$which" \
-    'BEGIN { printf "%s frame: layer %.1f us, GDI %.1f us, layer is %.2f times as fast as GDI\n", which, layer, gdi, gdi / layer }'
+  gdi_medians=() layer_medians=()
+  for ((round = 1; round <= rounds; ++round)); do
+    gdi="$(/usr/lib/wine/wine64 "$scratch/frame_probe.exe" "$which" "$frames" | tr -d '\r')"
+    # Wine's server lingers for a few seconds after the program and would share the processor
+    # with the layer's run.
+    /usr/lib/wine/wineserver -w
+    layer="$("$layer_probe" "$which" "$frames")"
+    echo "  Win32 GDI under Wine: $gdi"
+    echo "  KD508 layer:          $layer"
+    gdi_medians+=("$(median_of "$gdi")")
+    layer_medians+=("$(median_of "$layer")")
+  done
+  gdi_middle="$(printf '%s\n' "${gdi_medians[@]}" | middle_of)"
+  layer_middle="$(printf '%s\n' "${layer_medians[@]}" | middle_of)"
+  awk -v gdi="$gdi_middle" -v layer="$layer_middle" -v which="$which" \
+    'BEGIN { printf "%s frame: layer %.1f us, Win32 GDI %.1f us (middle medians): the layer is %.2f times as fast\n", which, layer, gdi, gdi / layer }'
 done
