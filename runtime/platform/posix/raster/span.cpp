@@ -25,7 +25,9 @@ constexpr std::size_t pixels_per_round = pixels_per_vector * vectors_per_round;
 #define KD508_WIDE_STORES
 #endif
 
-KD508_WIDE_STORES void fill_pixels(Pixel* first, std::size_t count, Pixel colour) {
+}  // namespace
+
+KD508_WIDE_STORES void fill_run(Pixel* first, std::size_t count, Pixel colour) {
     PixelVector vector;
     for (std::size_t k = 0; k < pixels_per_vector; ++k) vector[k] = colour;
     for (; count >= pixels_per_round; count -= pixels_per_round, first += pixels_per_round)
@@ -34,21 +36,6 @@ KD508_WIDE_STORES void fill_pixels(Pixel* first, std::size_t count, Pixel colour
     for (; count >= pixels_per_vector; count -= pixels_per_vector, first += pixels_per_vector)
         std::memcpy(first, &vector, sizeof vector);
     for (; count > 0; --count) *first++ = colour;
-}
-
-}  // namespace
-
-void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour) {
-    fill_pixels(surface.row(y) + x_begin, static_cast<std::size_t>(x_end - x_begin), colour);
-}
-
-void fill_span_clipped(const Surface& surface, std::int64_t y, std::int64_t x_begin,
-                       std::int64_t x_end, Pixel colour) {
-    if (y < 0 || y >= surface.height) return;
-    const std::int64_t begin = std::max<std::int64_t>(x_begin, 0);
-    const std::int64_t end = std::min<std::int64_t>(x_end, surface.width);
-    if (begin >= end) return;
-    fill_span(surface, static_cast<int>(y), static_cast<int>(begin), static_cast<int>(end), colour);
 }
 
 void fill_box(const Surface& surface, const Box& box, Pixel colour) {
