@@ -4,6 +4,7 @@
 #include "kd508.h"
 #include "runtime_state.h"
 #include "script.h"
+#include "text_log.h"
 #include "window_lifecycle.h"
 
 namespace kd508 {
@@ -17,6 +18,7 @@ bool waiting_goes_on(const RuntimeState& state) {
 // Takes at most one message; true when one was taken.
 bool pump_pass() {
     RuntimeState& state = runtime_state();
+    flush_log_window();
     MSG message;
     const bool taken = PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0;
     if (taken && message.message == WM_QUIT) {

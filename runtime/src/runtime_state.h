@@ -55,6 +55,7 @@ struct RuntimeState {
     HGLOBAL log_ring[log_ring_size] = {};
     std::int32_t log_first = -1;
     std::int32_t log_next = 0;
+    std::int32_t log_lines_unpainted = 0;  // the newest kept lines, not yet drawn in the window
 };
 
 RuntimeState& runtime_state();

@@ -1,8 +1,17 @@
 // The text window: the runtime's only message sink. Every message is kept as one line in a ring
 // of the last 25 lines, each in a movable global block of exactly its length plus one, and is
-// drawn at once at the bottom of the window.
+// drawn at the bottom of the window, the window scrolling up a line for each.
+//
+// A drawing program logs every call, thousands of lines a second, and scrolling the whole window
+// for each line would cost more than the drawing. So the lines are drawn when the event wait next
+// passes (or when the ring is about to drop one that has not been drawn): the window scrolls once
+// for all of them and each is drawn where it would have ended up. The pixels are those of
+// scrolling and drawing line by line; the one thing that carries from line to line, the last
+// column that the erasing leaves, is carried over by hand, and a line long enough to reach it is
+// drawn the slow way, as are lines that could not be kept.
 #include "text_log.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -21,15 +30,15 @@ int next_slot(int slot) { return (slot + 1) % log_ring_size; }
 // Keeps a copy of text in the ring, freeing the oldest line when all slots are taken. The block
 // is allocated before anything else changes, so a failed allocation drops only the new line and
 // leaves the ring as it was.
-void keep_line(const char* text) {
+bool keep_line(const char* text) {
     RuntimeState& state = runtime_state();
     const SIZE_T bytes = std::strlen(text) + 1;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!block) return;
+    if (!block) return false;
     void* copy = GlobalLock(block);
     if (!copy) {
         GlobalFree(block);
-        return;
+        return false;
     }
     std::memcpy(copy, text, bytes);
     GlobalUnlock(block);
@@ -41,6 +50,81 @@ void keep_line(const char* text) {
     state.log_ring[state.log_next] = block;
     if (state.log_first < 0) state.log_first = state.log_next;
     state.log_next = next_slot(state.log_next);
+    return true;
+}
+
+// The window's surface with the log's font, and the measures the log is drawn with.
+struct LogSurface {
+    HWND window = nullptr;
+    HDC surface = nullptr;
+    HGDIOBJ previous_font = nullptr;
+    RECT client{};
+    int line_height = 1;
+
+    LogSurface() : window(runtime_state().text_window), surface(GetDC(window)) {
+        previous_font = SelectObject(surface, GetStockObject(ANSI_FIXED_FONT));
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(surface, &metrics);
+        line_height = std::max(1, static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading));
+        GetClientRect(window, &client);
+    }
+    ~LogSurface() {
+        SelectObject(surface, previous_font);
+        ReleaseDC(window, surface);
+    }
+    LogSurface(const LogSurface&) = delete;
+    LogSurface& operator=(const LogSurface&) = delete;
+};
+
+// The number of line strips it takes to cover the window, the top one perhaps in part.
+int log_strips(const LogSurface& log) {
+    const int height = log.client.bottom - log.client.top;
+    return std::max(1, (height + log.line_height - 1) / log.line_height);
+}
+
+// Removes one newline, and only at the very end.
+int painted_length(char* line) {
+    int length = static_cast<int>(std::strlen(line));
+    if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
+    return length;
+}
+
+// Erases the strip of one line whose top is at `top` and draws the line in it. With the null pen
+// the fill stops one pixel short on the right and at the bottom: the extra row makes up for the
+// bottom, but the last column keeps what was there, as it does on Windows.
+void draw_line_in_strip(const LogSurface& log, int top, char* line) {
+    HBRUSH background = CreateSolidBrush(GetBkColor(log.surface));
+    HGDIOBJ previous_brush = SelectObject(log.surface, background);
+    HGDIOBJ previous_pen = SelectObject(log.surface, GetStockObject(NULL_PEN));
+    Rectangle(log.surface, log.client.left, top, log.client.right, top + log.line_height + 1);
+    SelectObject(log.surface, previous_pen);
+    SelectObject(log.surface, previous_brush);
+    DeleteObject(background);
+    TextOutA(log.surface, log.client.left + log_left_margin, top, line, painted_length(line));
+}
+
+// Whether the line's glyphs may reach the window's last column, the one that erasing leaves.
+// Glyphs may hang over their advance by a little; a generous margin keeps the answer safe.
+bool may_reach_last_column(const LogSurface& log, const char* line) {
+    int length = static_cast<int>(std::strlen(line));
+    if (length > 0 && line[length - 1] == '\n') --length;
+    SIZE extent{};
+    GetTextExtentPointA(log.surface, line, length, &extent);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(log.surface, &metrics);
+    const long reach = log.client.left + log_left_margin + extent.cx + 2 * metrics.tmMaxCharWidth;
+    return reach >= log.client.right - 1;
+}
+
+// The text of the kept line `newer` places before the newest (0 is the newest).
+void copy_kept_line(int newer, char (&line)[printf_buffer_size]) {
+    const RuntimeState& state = runtime_state();
+    const int slot = (state.log_next - 1 - newer + 2 * log_ring_size) % log_ring_size;
+    line[0] = '\0';
+    if (const char* kept = static_cast<const char*>(GlobalLock(state.log_ring[slot]))) {
+        std::snprintf(line, sizeof line, "%s", kept);
+        GlobalUnlock(state.log_ring[slot]);
+    }
 }
 
 // Draws every kept line, oldest first. Each line is painted from a copy: painting removes a
@@ -63,45 +147,51 @@ void repaint_log() {
 }  // namespace
 
 void paint_log_line(char* line) {
-    const HWND window = runtime_state().text_window;
-    HDC surface = GetDC(window);
-    HGDIOBJ previous_font = SelectObject(surface, GetStockObject(ANSI_FIXED_FONT));
-
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(surface, &metrics);
-    const int line_height = metrics.tmHeight + metrics.tmExternalLeading;
-
     // What leaves the top is lost; the strip uncovered at the bottom is erased in the surface's
-    // background colour. With the null pen the fill stops one pixel short on the right and at the
-    // bottom: the extra row below the client area makes up for the bottom, but the last column
-    // keeps what scrolled into it, as it does on Windows; only a line that long shows it.
-    ScrollDC(surface, 0, -line_height, nullptr, nullptr, nullptr, nullptr);
-    RECT client = {};
-    GetClientRect(window, &client);
-    HBRUSH background = CreateSolidBrush(GetBkColor(surface));
-    HGDIOBJ previous_brush = SelectObject(surface, background);
-    HGDIOBJ previous_pen = SelectObject(surface, GetStockObject(NULL_PEN));
-    Rectangle(surface, client.left, client.bottom - line_height, client.right, client.bottom + 1);
-    SelectObject(surface, previous_pen);
-    SelectObject(surface, previous_brush);
-    DeleteObject(background);
+    // background colour, all but its last column, which keeps what scrolled into it: only a line
+    // that long shows it.
+    const LogSurface log;
+    ScrollDC(log.surface, 0, -log.line_height, nullptr, nullptr, nullptr, nullptr);
+    draw_line_in_strip(log, log.client.bottom - log.line_height, line);
+}
 
-    // Only one newline goes, and only at the very end.
-    int length = static_cast<int>(std::strlen(line));
-    if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
-    TextOutA(surface, client.left + log_left_margin, client.bottom - line_height, line, length);
+void flush_log_window() {
+    RuntimeState& state = runtime_state();
+    const int pending = std::min(state.log_lines_unpainted, log_ring_size);
+    state.log_lines_unpainted = 0;
+    if (pending <= 0 || !state.text_window) return;
+    const LogSurface log;
+    // Lines older than those that fill the window leave no pixel in it.
+    const int drawn = std::min(pending, log_strips(log));
+    // Each line's strip gets, in its last column, what the strip below the previous line had
+    // there: none of these lines reaches that column, so it is the bottom strip's as it is now.
+    const int last_column = log.client.right - 1;
+    const int bottom_strip = log.client.bottom - log.line_height;
+    COLORREF carried[printf_buffer_size];
+    const int carried_rows = std::min(log.line_height, printf_buffer_size);
+    for (int row = 0; row < carried_rows; ++row) carried[row] = GetPixel(log.surface, last_column, bottom_strip + row);
 
-    SelectObject(surface, previous_font);
-    ReleaseDC(window, surface);
+    ScrollDC(log.surface, 0, -drawn * log.line_height, nullptr, nullptr, nullptr, nullptr);
+    for (int newer = drawn - 1; newer >= 0; --newer) {
+        const int top = bottom_strip - newer * log.line_height;
+        for (int row = 0; row < carried_rows; ++row) {
+            if (carried[row] != CLR_INVALID) SetPixel(log.surface, last_column, top + row, carried[row]);
+        }
+        char line[printf_buffer_size];
+        copy_kept_line(newer, line);
+        draw_line_in_strip(log, top, line);
+    }
 }
 
 LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_PAINT: {
         // The lines go through the window's own surface and over the whole client area; the
-        // painting surface only erases and validates.
+        // painting surface only erases and validates. Every kept line is drawn, so none is left
+        // to draw later.
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);
+        runtime_state().log_lines_unpainted = 0;
         repaint_log();
         EndPaint(window, &paint);
         return 0;
@@ -132,11 +222,28 @@ int KD508_printf(const char* format, ...) {
     const int formatted = std::vsnprintf(buffer, sizeof buffer, format, arguments);
     va_end(arguments);
 
-    keep_line(buffer);
-    // Before painting, which takes the newline off in place.
+    // Before the line is kept or painted: painting takes the newline off in place.
     if (runtime_options::transcript_requested()) runtime_options::transcript_line(buffer);
-    // Before the window exists the line is only kept; a later repaint shows it.
-    if (runtime_state().text_window) paint_log_line(buffer);
+    RuntimeState& state = runtime_state();
+    if (!state.text_window) {
+        // Before the window exists the line is only kept; a later repaint shows it.
+        keep_line(buffer);
+        return formatted;
+    }
+    const LogSurface log;
+    if (state.log_lines_unpainted >= log_ring_size) {
+        // The ring is about to drop its oldest line, which is still to be drawn. Where the
+        // window holds no more lines than the ring, the newer ones will have scrolled it out of
+        // sight by the time they are drawn, so it is not drawn at all; a taller window needs it.
+        if (log_strips(log) <= log_ring_size) state.log_lines_unpainted = log_ring_size - 1;
+        else flush_log_window();
+    }
+    if (keep_line(buffer) && !may_reach_last_column(log, buffer)) {
+        ++state.log_lines_unpainted;
+    } else {
+        flush_log_window();
+        paint_log_line(buffer);
+    }
     return formatted;
 }
 

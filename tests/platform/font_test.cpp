@@ -1,6 +1,7 @@
 // The font layer on its own: faces, cell metrics, the glyph cache and the blending kernels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -154,6 +155,24 @@ TEST(Glyphs, RenderedOncePerSizeThenReused) {
     // Another size is another glyph.
     sans(-34).glyph('Q');
     EXPECT_EQ(glyphs_rendered(), rendered + 1);
+}
+
+TEST(Glyphs, KeptCoverageStaysBoundedWhateverSizesAndBytesAreDrawn) {
+    // Every byte at the largest heights holds far more coverage than the limit; the glyphs kept
+    // are let go as it is reached, and those drawn afterwards are still whole.
+    std::size_t largest_glyph = 0;
+    for (int height : {largest_height, -largest_height, largest_height - 1, -(largest_height - 7)}) {
+        SizedFont& font = sans(height);
+        for (int byte = 0; byte < 256; ++byte) {
+            const Glyph& glyph = font.glyph(static_cast<unsigned char>(byte));
+            ASSERT_EQ(glyph.coverage.size(), static_cast<std::size_t>(glyph.width) * static_cast<std::size_t>(glyph.rows));
+            largest_glyph = std::max(largest_glyph, glyph.coverage.size());
+            ASSERT_LE(glyph_coverage_held(), glyph_coverage_limit() + largest_glyph) << height << " " << byte;
+        }
+    }
+    EXPECT_GT(largest_glyph, std::size_t{0});
+    const Glyph& again = sans(largest_height).glyph('W');
+    EXPECT_GT(again.rows, largest_height / 2);
 }
 
 TEST(Glyphs, CoverageIsUnsmoothed) {

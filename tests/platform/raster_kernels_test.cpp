@@ -6,10 +6,13 @@
 #include <climits>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "raster/ellipse.h"
+#include "raster/polygon_fill.h"
 #include "raster/wide_ellipse.h"
+#include "raster/wide_stroke.h"
 
 #include "raster/exact_division.h"
 
@@ -57,6 +60,109 @@ TEST(EllipseKernelTest, RowsInClosedFormMatchTheStepByStepTraceForEveryBoxUpToFo
     }
 }
 
+// The rows of boxes a surface can show are decided in 64-bit integers and kept in tables per box
+// size; boxes too large for that are decided in 128 bits. Both must agree on every row, or a
+// bug's body would change shape by a pixel depending on which path drew it.
+bool same_row(const std::optional<kd508::raster::EllipseRow>& a, const std::optional<kd508::raster::EllipseRow>& b) {
+    return a.has_value() == b.has_value() && (!a || (a->first == b->first && a->last == b->last));
+}
+
+TEST(EllipseKernelTest, FastRowsMatchTheWideArithmeticForEveryBoxUpToSixtyFourAndRandomLargeOnes) {
+    using kd508::raster::Box;
+    for (std::int64_t width = 0; width <= 64; ++width) {
+        for (std::int64_t height = 0; height <= 64; ++height) {
+            const Box box{-5, 7, -5 + width, 7 + height};
+            for (std::int64_t y = box.top - 1; y <= box.bottom; ++y)
+                ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_using(kd508::raster::EllipseArithmetic::wide, box, y)))
+                    << width << "x" << height << " row " << y;
+        }
+    }
+    // Up to the largest box decided in 64 bits, on both sides of the table's height limit.
+    std::uint64_t seed = 0x2545F4914F6CDD1Dull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 400; ++i) {
+        const std::int64_t left = next(2'000'000) - 1'000'000, top = next(2'000'000) - 1'000'000;
+        const Box box{left, top, left + 3 + next(1 << 15), top + 3 + next(i % 2 ? 1 << 15 : 1100)};
+        for (int k = 0; k < 200; ++k) {
+            const std::int64_t y = box.top + next(box.height());
+            ASSERT_TRUE(same_row(kd508::raster::ellipse_row(box, y), kd508::raster::ellipse_row_using(kd508::raster::EllipseArithmetic::wide, box, y)))
+                << box.width() << "x" << box.height() << " row " << y - box.top;
+        }
+    }
+}
+
+TEST(EllipseKernelTest, UnsignedRowsMatchTheSignedOnesWhereBothHold) {
+    // Boxes of a drawing call reach 2^32 pixels across, decided in unsigned 128-bit integers;
+    // below 2^30 the signed ones decide them too, and the two must agree on every row.
+    using kd508::raster::Box;
+    using kd508::raster::EllipseArithmetic;
+    std::uint64_t seed = 0x94D049BB133111EBull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const std::int64_t limit = i % 3 == 0 ? 40 : (i % 3 == 1 ? 1 << 16 : std::int64_t{1} << 30);
+        const Box box{-next(limit), -next(limit), 3 + next(limit), 3 + next(limit)};
+        for (int k = 0; k < 50; ++k) {
+            const std::int64_t y = box.top + next(box.height());
+            ASSERT_TRUE(same_row(kd508::raster::ellipse_row_using(EllipseArithmetic::unsigned_wide, box, y),
+                                 kd508::raster::ellipse_row_using(EllipseArithmetic::wide, box, y)))
+                << box.width() << "x" << box.height() << " row " << y - box.top;
+        }
+    }
+    // The widest box of all: its middle row spans it, its end rows hold a few pixels.
+    const Box widest{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const auto middle = kd508::raster::ellipse_row(widest, -1);
+    ASSERT_TRUE(middle.has_value());
+    EXPECT_EQ(middle->first, INT_MIN);
+    EXPECT_EQ(middle->last, INT_MAX - 1);
+    for (std::int64_t y : {std::int64_t{0}, std::int64_t{1'000'000}}) {
+        const auto row = kd508::raster::ellipse_row(widest, y);
+        ASSERT_TRUE(row.has_value()) << y;
+        EXPECT_LT(row->first, std::int64_t{INT_MIN} + (1 << 20)) << y;
+        EXPECT_EQ(row->first + row->last, std::int64_t{INT_MIN} + INT_MAX - 1) << y;
+    }
+    const auto top = kd508::raster::ellipse_row(widest, INT_MIN);
+    ASSERT_TRUE(top.has_value());
+    EXPECT_LT(top->last - top->first, 1 << 18);
+}
+
+TEST(EllipseKernelTest, FilledAndOutlinedEllipsesPaintTheirRowsWhereverTheyAreCut) {
+    // fill_ellipse and outline_ellipse walk only the rows on the surface, with the rows above
+    // and below carried along; boxes cut at every side must still paint exactly their rows.
+    using kd508::raster::Box;
+    constexpr int size = 24;
+    constexpr kd508::raster::Pixel fill = 1, rim = 2;
+    const auto row = [](const Box& box, std::int64_t y) { return kd508::raster::ellipse_row_using(kd508::raster::EllipseArithmetic::wide, box, y); };
+    for (int width = 1; width <= 40; width += 3) {
+        for (int height = 1; height <= 40; height += 2) {
+            for (int shift : {-17, -3, 0, 9}) {
+                const Box box{shift, shift / 2, shift + width, shift / 2 + height};
+                std::vector<kd508::raster::Pixel> pixels(size * size, 0);
+                const kd508::raster::Surface surface{pixels.data(), size, size, size};
+                kd508::raster::fill_ellipse(surface, box, fill);
+                kd508::raster::outline_ellipse(surface, box, rim);
+                for (int y = 0; y < size; ++y) {
+                    const auto span = row(box, y), above = row(box, y - 1), below = row(box, y + 1);
+                    for (int x = 0; x < size; ++x) {
+                        const auto covers = [x](const auto& r) { return r && r->first <= x && x <= r->last; };
+                        const bool in = covers(span);
+                        const bool inner = in && covers(above) && covers(below) &&
+                                           span->first < x && x < span->last;
+                        const kd508::raster::Pixel expected = !in ? 0 : inner ? fill : rim;
+                        ASSERT_EQ(pixels[static_cast<std::size_t>(y * size + x)], expected)
+                            << width << "x" << height << " shifted " << shift << " at " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(ExactDivisionTest, FloorAndCeilingForEverySignCombination) {
     struct Case {
         int n, d, floor, ceil;
@@ -92,8 +198,24 @@ TEST(ExactDivisionTest, ProductsBeyondSixtyFourBitsStayExact) {
     EXPECT_EQ(round_half_down(Wide{1} << 63, Wide{1} << 64), 0);  // exactly one half
 }
 
+TEST(ExactDivisionTest, SixtyFourBitPathAgreesWithTheWideOneUpToItsLimit) {
+    // Kernels take the 64-bit path when both factors are below narrow_factor_limit; at the
+    // limit itself, doubling the product must not overflow.
+    const std::int64_t largest = kd508::raster::narrow_factor_limit - 1;
+    for (std::int64_t step : {std::int64_t{0}, std::int64_t{1}, largest / 3, largest - 1, largest}) {
+        for (std::int64_t minor : {-largest, -largest / 2 - 1, std::int64_t{-1}, std::int64_t{0}, largest / 7, largest}) {
+            for (std::int64_t major : {std::int64_t{1}, std::int64_t{2}, largest / 5 + 1, largest}) {
+                const std::int64_t n = step * minor;
+                EXPECT_EQ(Wide{round_half_down<std::int64_t>(n, major)}, round_half_down<Wide>(n, major)) << n << "/" << major;
+                EXPECT_EQ(Wide{ceil_div<std::int64_t>(n, major)}, ceil_div<Wide>(n, major)) << n << "/" << major;
+            }
+        }
+    }
+}
+
 using kd508::raster::Box;
 using kd508::raster::Pixel;
+using kd508::raster::Point;
 using kd508::raster::Surface;
 
 // A small surface to stroke on, white where nothing is painted.
@@ -160,6 +282,83 @@ TEST(WideEllipseTest, PensFarWiderThanTheSurfaceCostNoMoreThanItsSize) {
     Bitmap beside(12, 10);
     kd508::raster::stroke_wide_ellipse(beside.surface(), Box{-3000, -100000000, 3000, 100000000}, 4000, Bitmap::pen);
     EXPECT_EQ(beside.painted_count(), 0);
+}
+
+TEST(WideStrokeTest, ACutOutOfTheSurfacePaintsWhatTheWholeSurfaceShowsThere) {
+    // Wide pens skip segments that cannot reach the surface and fill it at once when one end
+    // covers it; both decisions depend on the surface, so a window into a larger one, with the
+    // shape moved by the window's offset, must paint exactly the pixels the larger one shows.
+    constexpr int whole_size = 96, part_width = 13, part_height = 9, part_x = 40, part_y = 50;
+    std::uint64_t seed = 0x9E3779B97F4A7C15ull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 600; ++i) {
+        const std::int64_t pen = 2 + next(i % 2 ? 40 : 90);
+        const auto coordinate = [&] { return part_x - pen + next(2 * pen + part_width); };
+        const Point a{coordinate(), coordinate()}, b{coordinate(), coordinate()};
+        Bitmap whole(whole_size, whole_size);
+        std::vector<Pixel> part(part_width * part_height, Bitmap::white);
+        const Surface window{part.data(), part_width, part_height, part_width};
+        const Point a_in_window{a.x - part_x, a.y - part_y}, b_in_window{b.x - part_x, b.y - part_y};
+        if (i % 3 == 0) {
+            const Box box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
+            kd508::raster::stroke_wide_ellipse(whole.surface(), box, pen, Bitmap::pen);
+            kd508::raster::stroke_wide_ellipse(window, Box{box.left - part_x, box.top - part_y, box.right - part_x, box.bottom - part_y},
+                                               pen, Bitmap::pen);
+        } else {
+            kd508::raster::stroke_wide_segment(whole.surface(), a, b, pen, Bitmap::pen);
+            kd508::raster::stroke_wide_segment(window, a_in_window, b_in_window, pen, Bitmap::pen);
+        }
+        for (int y = 0; y < part_height; ++y)
+            for (int x = 0; x < part_width; ++x)
+                ASSERT_EQ(part[static_cast<std::size_t>(y * part_width + x)] == Bitmap::pen, whole.painted(part_x + x, part_y + y))
+                    << "case " << i << " pen " << pen << " at " << x << "," << y;
+    }
+}
+
+TEST(WideEllipseTest, APenWhoseEndCoversTheSurfacePaintsAllOfIt) {
+    // The widest pen around a box just larger than the surface: every end covers the surface.
+    Bitmap covered(12, 10);
+    kd508::raster::stroke_wide_ellipse(covered.surface(), Box{-1000, -1000, 1000, 1000}, INT_MAX, Bitmap::pen);
+    EXPECT_EQ(covered.painted_count(), 12 * 10);
+    // An end just too small to cover it leaves the far corner to the rest of the band.
+    EXPECT_FALSE(kd508::raster::pen_end_covers_surface(covered.surface(), Point{0, 0}, 2 * 15 + 1));
+    EXPECT_TRUE(kd508::raster::pen_end_covers_surface(covered.surface(), Point{0, 0}, 2 * 19 + 1));
+}
+
+TEST(PolygonFillTest, SteppedEdgesMatchEachPixelsOwnCrossingCount) {
+    // The fill steps each edge's crossing from row to row; here every pixel counts, exactly and
+    // on its own, the crossings at or left of its centre, for polygons of every size up to the
+    // whole 32-bit range and beyond it.
+    constexpr int size = 24;
+    std::uint64_t seed = 0xD1B54A32D192ED03ull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const std::int64_t reach = i % 3 == 0 ? 30 : (i % 3 == 1 ? 5000 : std::int64_t{3} << 31);
+        std::vector<Point> vertices(static_cast<std::size_t>(3 + next(5)));
+        for (Point& p : vertices) p = Point{next(2 * reach + 1) - reach + size / 2, next(2 * reach + 1) - reach + size / 2};
+        Bitmap filled(size, size);
+        kd508::raster::fill_polygon_alternate(filled.surface(), vertices, Bitmap::pen);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                int crossings = 0;
+                for (std::size_t k = 0; k < vertices.size(); ++k) {
+                    Point a = vertices[k], b = vertices[(k + 1) % vertices.size()];
+                    if (a.y == b.y) continue;
+                    if (a.y > b.y) std::swap(a, b);
+                    if (y < a.y || y >= b.y) continue;
+                    const Wide first = a.x + ceil_div<Wide>(static_cast<Wide>(y - a.y) * (b.x - a.x), b.y - a.y);
+                    crossings += first <= x;
+                }
+                ASSERT_EQ(filled.painted(x, y), crossings % 2 == 1) << "polygon " << i << " at " << x << "," << y;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -31,8 +31,10 @@ protected:
     }
 
     // The rightmost column with a non-white pixel in the strip of rows [top, top + height), or
-    // -1 for a blank strip.
+    // -1 for a blank strip. Lines logged are drawn when the event wait next passes; the test
+    // draws them as it would.
     int rightmost_ink(int top, int height) const {
+        flush_log_window();
         int rightmost = -1;
         const int width = driver.client_width(text_window());
         const int bottom = std::min(top + height, driver.client_height(text_window()));
@@ -133,6 +135,7 @@ TEST_F(TextLog, TheNewestLineStandsAtTheBottomAndEarlierOnesMoveUp) {
 TEST_F(TextLog, ARepaintDrawsTheLastTwentyFiveLinesOldestAtTheTop) {
     // Message i has i letters, so each line's length tells which message it is.
     for (int i = 1; i <= 30; ++i) KD508_printf("%s\n", std::string(i, 'M').c_str());
+    flush_log_window();
     const std::vector<std::uint32_t> scrolled = driver.client_pixels(text_window());
 
     driver.expose(text_window());
@@ -160,6 +163,41 @@ TEST_F(TextLog, ARepaintDrawsTheLastTwentyFiveLinesOldestAtTheTop) {
         ASSERT_EQ(repainted[i], scrolled[i]) << "pixel " << i % width << "," << i / width;
     }
     EXPECT_EQ(ring_lines().front(), std::string(6, 'M') + "\n") << "a repaint changed the ring";
+}
+
+TEST_F(TextLog, LinesDrawnTogetherLeaveThePixelsOfDrawingThemOneByOne) {
+    // Short lines, blank ones, a line reaching the last column that erasing leaves (whose ink
+    // then carries down from strip to strip), and more lines than the window holds or the ring
+    // keeps, flushed at different points.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 70; ++i) {
+        if (i % 23 == 5) lines.push_back(std::string(printf_buffer_size - 2, static_cast<char>('A' + i % 26)) + "\n");
+        else if (i % 7 == 3) lines.push_back("\n");
+        else lines.push_back("line " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 13), 'W') + "\n");
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        KD508_printf("%s", lines[i].c_str());
+        if (i % 17 == 16 || i == 40) flush_log_window();
+    }
+    flush_log_window();
+    const std::vector<std::uint32_t> together = driver.client_pixels(text_window());
+
+    // The same lines, each scrolled in and drawn on its own, on the window as it started.
+    HDC surface = GetDC(text_window());
+    SelectObject(surface, GetStockObject(WHITE_BRUSH));
+    SelectObject(surface, GetStockObject(NULL_PEN));
+    Rectangle(surface, 0, 0, driver.client_width(text_window()) + 1, driver.client_height(text_window()) + 1);
+    ReleaseDC(text_window(), surface);
+    for (const std::string& line : lines) {
+        std::vector<char> copy(line.begin(), line.end());
+        copy.push_back('\0');
+        paint_log_line(copy.data());
+    }
+    const std::vector<std::uint32_t> one_by_one = driver.client_pixels(text_window());
+    const int width = driver.client_width(text_window());
+    EXPECT_NE(std::count(one_by_one.begin(), one_by_one.end(), 0xFFFFFFu), static_cast<long>(one_by_one.size()));
+    for (std::size_t i = 0; i < together.size(); ++i)
+        ASSERT_EQ(together[i], one_by_one[i]) << "pixel " << i % width << "," << i / width;
 }
 
 TEST_F(TextLog, ARepaintWithNoLinesDrawsNothing) {

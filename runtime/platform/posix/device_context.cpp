@@ -132,15 +132,37 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     if (right <= left || bottom <= top) return TRUE;
 
     const bool same_surface = to.pixels == from.pixels;
-    for (std::int64_t row = top; row < bottom; ++row) {
-        // Overlapping copies within one surface go in the direction that reads before it writes.
-        const std::int64_t y_out = (same_surface && shift_y < 0) ? bottom - 1 - (row - top) : row;
-        auto* out = to.row(static_cast<int>(y_out)) + left;
-        const auto* in = from.row(static_cast<int>(y_out + shift_y)) + (left + shift_x);
-        std::memmove(out, in, static_cast<std::size_t>(right - left) * sizeof(kd508::raster::Pixel));
+    if (same_surface) {
+        for (std::int64_t row = top; row < bottom; ++row) {
+            // Overlapping copies within one surface go in the direction that reads before it writes.
+            const std::int64_t y_out = shift_y < 0 ? bottom - 1 - (row - top) : row;
+            auto* out = to.row(static_cast<int>(y_out)) + left;
+            const auto* in = from.row(static_cast<int>(y_out + shift_y)) + (left + shift_x);
+            std::memmove(out, in, static_cast<std::size_t>(right - left) * sizeof(kd508::raster::Pixel));
+        }
+        note_drawn(*target, RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
+                                 static_cast<LONG>(bottom)});
+        return TRUE;
     }
-    note_drawn(*target, RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
-                             static_cast<LONG>(bottom)});
+    // A program that redraws its whole picture and copies it to its window every frame changes
+    // few of the window's pixels: only those that differ are written, and only their bounds are
+    // reported, so that the presenter shows no more than what changed.
+    const std::size_t row_bytes = static_cast<std::size_t>(right - left) * sizeof(kd508::raster::Pixel);
+    RECT changed{static_cast<LONG>(right), static_cast<LONG>(bottom), static_cast<LONG>(left), static_cast<LONG>(top)};
+    for (std::int64_t row = top; row < bottom; ++row) {
+        auto* out = to.row(static_cast<int>(row)) + left;
+        const auto* in = from.row(static_cast<int>(row + shift_y)) + (left + shift_x);
+        if (std::memcmp(out, in, row_bytes) == 0) continue;
+        std::int64_t first = 0, last = right - left - 1;
+        while (out[first] == in[first]) ++first;
+        while (out[last] == in[last]) --last;
+        std::memcpy(out + first, in + first, static_cast<std::size_t>(last - first + 1) * sizeof(kd508::raster::Pixel));
+        changed.left = std::min<LONG>(changed.left, static_cast<LONG>(left + first));
+        changed.right = std::max<LONG>(changed.right, static_cast<LONG>(left + last + 1));
+        changed.top = std::min<LONG>(changed.top, static_cast<LONG>(row));
+        changed.bottom = static_cast<LONG>(row + 1);
+    }
+    if (changed.left < changed.right) note_drawn(*target, changed);
     return TRUE;
 }
 

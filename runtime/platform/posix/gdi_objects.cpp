@@ -56,7 +56,7 @@ HGDIOBJ* selection_slot(DeviceContext& dc, const GdiObject& object) {
 GdiObject* kd508::platform::find_gdi_object(HGDIOBJ object) { return gdi().objects.find(object); }
 
 HGDIOBJ kd508::platform::add_gdi_object(GdiObject object) {
-    return gdi().objects.insert(std::make_unique<GdiObject>(std::move(object)));
+    return gdi().objects.insert_value(std::move(object));
 }
 
 void kd508::platform::release_selection(HGDIOBJ handle) {

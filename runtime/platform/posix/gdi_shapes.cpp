@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -84,7 +85,7 @@ void report_drawn(DeviceContext& dc, const raster::Surface& surface, const raste
 }
 
 // The bounding box of points, right and bottom exclusive.
-raster::Box device_bounds(const std::vector<raster::Point>& points) {
+raster::Box device_bounds(std::span<const raster::Point> points) {
     raster::Box box{points[0].x, points[0].y, points[0].x + 1, points[0].y + 1};
     for (const raster::Point& point : points) {
         box.left = std::min(box.left, point.x);
@@ -96,7 +97,7 @@ raster::Box device_bounds(const std::vector<raster::Point>& points) {
 }
 
 // The outline of a closed path through the points with the pen.
-void stroke_closed_path(const raster::Surface& surface, const std::vector<raster::Point>& path, const Paint& paint) {
+void stroke_closed_path(const raster::Surface& surface, std::span<const raster::Point> path, const Paint& paint) {
     if (paint.thin_pen()) {
         // Each one-pixel line leaves out its end point, which the next line starts on, so every
         // vertex is painted once.
@@ -139,7 +140,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
         } else {
             // A wide pen is centred on the path through the edge pixels; its round ends make the
             // outer corners round.
-            const std::vector<raster::Point> path{{device_box.left, device_box.top},
+            const raster::Point path[]{{device_box.left, device_box.top},
                                                   {last_x, device_box.top},
                                                   {last_x, last_y},
                                                   {device_box.left, last_y}};
@@ -190,8 +191,10 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
     const raster::Surface surface = kd508::platform::target_surface(*dc);
     const Paint paint = paint_of(*dc);
 
-    std::vector<raster::Point> device_points;
-    device_points.reserve(static_cast<std::size_t>(count));
+    // Kept from call to call, so that drawing allocates nothing once it has held the largest
+    // polygon drawn.
+    thread_local std::vector<raster::Point> device_points;
+    device_points.clear();
     for (int i = 0; i < count; ++i) device_points.push_back(raster::Point{points[i].x, points[i].y});
 
     if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
@@ -222,7 +225,8 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
         raster::draw_thin_line(surface, from, to, paint.pen_colour);
     else
         raster::stroke_wide_segment(surface, from, to, paint.pen_width, paint.pen_colour);
-    report_drawn(*dc, surface, grown(device_bounds({from, to}), paint.pen_reach()));
+    const raster::Point ends[]{from, to};
+    report_drawn(*dc, surface, grown(device_bounds(ends), paint.pen_reach()));
     return TRUE;
 }
 

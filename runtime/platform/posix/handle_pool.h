@@ -47,6 +47,17 @@ public:
         return encode(index, slots_[index].generation);
     }
 
+    // Stores a copy of the value and returns its handle, never null. The storage of an object
+    // erased earlier is reused, so that objects created and deleted in every call (pens,
+    // brushes) cost no allocation once the pool has warmed up.
+    void* insert_value(Object&& value) {
+        if (spares_.empty()) return insert(std::make_unique<Object>(std::move(value)));
+        std::unique_ptr<Object> storage = std::move(spares_.back());
+        spares_.pop_back();
+        *storage = std::move(value);
+        return insert(std::move(storage));
+    }
+
     // The object a handle names, or null when the handle is null, stale or of another kind.
     Object* find(const void* handle) const {
         const auto index = decode(handle);
@@ -59,6 +70,12 @@ public:
         const auto index = decode(handle);
         if (index < 0 || !slots_[static_cast<std::size_t>(index)].object) return false;
         Slot& slot = slots_[static_cast<std::size_t>(index)];
+        if (spares_.size() < kept_spares) {
+            // What the object holds is released now, as if it were destroyed; only its storage
+            // is kept for the next insert_value.
+            { [[maybe_unused]] const Object released = std::move(*slot.object); }
+            spares_.push_back(std::move(slot.object));
+        }
         slot.object.reset();
         ++slot.generation;
         free_.push_back(static_cast<std::uint32_t>(index));
@@ -103,8 +120,12 @@ private:
         return static_cast<std::int64_t>(index);
     }
 
+    // Storage kept for reuse; a few are enough for the objects a call creates and deletes.
+    static constexpr std::size_t kept_spares = 8;
+
     std::vector<Slot> slots_;
     std::vector<std::uint32_t> free_;
+    std::vector<std::unique_ptr<Object>> spares_;
     std::size_t live_ = 0;
 };
 

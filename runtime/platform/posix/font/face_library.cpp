@@ -66,7 +66,13 @@ public:
     FaceLibrary& operator=(const FaceLibrary&) = delete;
 
     const Face* find(std::string_view face_name, bool fixed_pitch) {
-        const std::string request = lower_case(face_name) + (fixed_pitch ? "|fixed" : "|variable");
+        // The key is built in a buffer kept for it: fonts are looked up on every text call, and
+        // the key is longer than a string holds without allocating.
+        std::string& request = request_key_;
+        request.assign(face_name);
+        std::transform(request.begin(), request.end(), request.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        request.append(fixed_pitch ? "|fixed" : "|variable");
         if (const auto known = resolved_.find(request); known != resolved_.end()) return known->second;
         const Face* face = face_name.empty() ? nullptr : open_named(face_name);
         if (!face) face = default_face(fixed_pitch);
@@ -218,6 +224,7 @@ private:
     FcConfig* config_ = nullptr;
     std::map<std::string, std::unique_ptr<Face>> faces_;  // by file and index; null: unusable
     std::map<std::string, const Face*> resolved_;         // by request
+    std::string request_key_;
     std::int64_t files_opened_ = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "raster/span.h"
+
 namespace kd508::font {
 
 namespace {
@@ -14,14 +16,14 @@ unsigned mix_channel(unsigned colour, unsigned background, unsigned coverage) {
            full_coverage;
 }
 
+// The three channels are written out rather than looped over: with constant shifts the
+// compiler keeps the whole blend in registers, which makes text several times cheaper.
 raster::Pixel mix(raster::Pixel colour, raster::Pixel background, unsigned coverage) {
-    raster::Pixel result = 0;
-    for (int shift : {0, 8, 16}) {
-        const unsigned channel =
-            mix_channel((colour >> shift) & 0xFF, (background >> shift) & 0xFF, coverage);
-        result |= static_cast<raster::Pixel>(channel) << shift;
-    }
-    return result;
+    const auto channel = [&](int shift) {
+        return static_cast<raster::Pixel>(mix_channel((colour >> shift) & 0xFF, (background >> shift) & 0xFF, coverage))
+               << shift;
+    };
+    return channel(0) | channel(8) | channel(16);
 }
 
 TouchedArea clip(const raster::Surface& surface, std::int64_t left, std::int64_t top,
@@ -55,9 +57,7 @@ TouchedArea blend_coverage(const raster::Surface& surface, std::int64_t left, st
 TouchedArea fill_box(const raster::Surface& surface, std::int64_t left, std::int64_t top,
                      std::int64_t right, std::int64_t bottom, raster::Pixel colour) {
     const TouchedArea area = clip(surface, left, top, right, bottom);
-    for (int y = area.top; y < area.bottom; ++y) {
-        std::fill(surface.row(y) + area.left, surface.row(y) + area.right, colour);
-    }
+    for (int y = area.top; y < area.bottom; ++y) raster::fill_span(surface, y, area.left, area.right, colour);
     return area;
 }
 

@@ -44,6 +44,19 @@ constexpr std::size_t cache_entry_limit = 256;
 constexpr std::size_t cache_coverage_limit = 16u << 20;
 
 std::int64_t rendered_count = 0;
+// The coverage every kept glyph of every sized font holds. The sizes alone do not bound it: one
+// size at the largest height holds up to a megabyte per byte drawn.
+std::size_t held_coverage = 0;
+
+using CacheKey = std::tuple<const Face*, int, bool>;
+using FontCache = std::map<CacheKey, std::unique_ptr<SizedFont>>;
+
+// The sized fonts made so far. Reached first after the face library, so that it is destroyed
+// first at exit and gives its sizes back while their faces are still open.
+FontCache& font_cache() {
+    static FontCache cache;
+    return cache;
+}
 
 int rounded(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -102,18 +115,37 @@ SizedFont::SizedFont(const Face* face, int requested_height, bool uniform_advanc
 }
 
 SizedFont::~SizedFont() {
+    held_coverage -= coverage_bytes_;
     if (size_) FT_Done_Size(size_);
 }
 
 const Glyph& SizedFont::glyph(unsigned char byte) {
     Glyph& slot = glyphs_[byte];
     if (!rendered_[byte]) {
+        // Past the limit every kept glyph is let go before another is made, so the coverage held
+        // never exceeds the limit by more than one glyph. Callers use one glyph at a time, so no
+        // glyph in use is let go.
+        if (held_coverage > cache_coverage_limit) {
+            for (const auto& [ignored, font] : font_cache()) font->forget_glyphs();
+            forget_glyphs();
+        }
         render(byte, slot);
         rendered_[byte] = true;
         coverage_bytes_ += slot.coverage.size();
+        held_coverage += slot.coverage.size();
         ++rendered_count;
     }
     return slot;
+}
+
+void SizedFont::forget_glyphs() {
+    for (std::size_t byte = 0; byte < glyphs_.size(); ++byte) {
+        if (!rendered_[byte]) continue;
+        glyphs_[byte] = Glyph{};
+        rendered_[byte] = false;
+    }
+    held_coverage -= coverage_bytes_;
+    coverage_bytes_ = 0;
 }
 
 void SizedFont::render(unsigned char byte, Glyph& out) {
@@ -172,19 +204,16 @@ SizedFont& sized_font(const FontRequest& request) {
     // The face library is reached before the cache exists, so that the cache, made later, is
     // destroyed first at exit and gives its sizes back while their faces are still open.
     const Face* face = find_face(request.face_name, request.fixed_pitch);
-    using Key = std::tuple<const Face*, int, bool>;
-    static std::map<Key, std::unique_ptr<SizedFont>> cache;
+    FontCache& cache = font_cache();
 
     // A fixed-pitch request keeps one advance for every character when it got the monospace
     // default; a named face keeps its own pitch.
     const bool uniform_advances =
         !face || face->fixed_width || (request.fixed_pitch && face == find_face("", true));
-    const Key key{face, static_cast<int>(height), uniform_advances};
+    const CacheKey key{face, static_cast<int>(height), uniform_advances};
     if (const auto known = cache.find(key); known != cache.end()) return *known->second;
 
-    std::size_t coverage = 0;
-    for (const auto& [ignored, font] : cache) coverage += font->coverage_bytes();
-    if (cache.size() >= cache_entry_limit || coverage > cache_coverage_limit) cache.clear();
+    if (cache.size() >= cache_entry_limit) cache.clear();
 
     auto made = std::make_unique<SizedFont>(face, static_cast<int>(height), uniform_advances);
     SizedFont& font = *made;
@@ -193,5 +222,9 @@ SizedFont& sized_font(const FontRequest& request) {
 }
 
 std::int64_t glyphs_rendered() { return rendered_count; }
+
+std::size_t glyph_coverage_held() { return held_coverage; }
+
+std::size_t glyph_coverage_limit() { return cache_coverage_limit; }
 
 }  // namespace kd508::font

@@ -64,6 +64,9 @@ public:
     int advance(unsigned char byte) { return glyph(byte).advance; }
     std::size_t coverage_bytes() const { return coverage_bytes_; }
 
+    // Lets every rendered glyph go; they are rendered again when next asked for.
+    void forget_glyphs();
+
 private:
     void render(unsigned char byte, Glyph& glyph);
 
@@ -82,7 +85,13 @@ private:
 // made, so every text call looks its font up afresh.
 SizedFont& sized_font(const FontRequest& request);
 
-// Glyphs rendered by this process so far; a glyph drawn twice at one size counts once.
+// Glyphs rendered by this process so far; a glyph drawn twice at one size counts once while the
+// kept glyphs stay within their limit.
 std::int64_t glyphs_rendered();
+
+// The coverage bytes that kept glyphs hold, and the limit past which they are let go; the held
+// amount never exceeds the limit by more than one glyph.
+std::size_t glyph_coverage_held();
+std::size_t glyph_coverage_limit();
 
 }  // namespace kd508::font

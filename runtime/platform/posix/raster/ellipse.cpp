@@ -1,6 +1,8 @@
 #include "ellipse.h"
 
 #include <algorithm>
+#include <array>
+#include <vector>
 #include <cmath>
 #include <optional>
 
@@ -34,10 +36,21 @@ struct Quadrant {
     std::int64_t b = 0;
 };
 
-// Up to this size every product below fits in 128 bits and is exact; a larger ellipse is far
-// larger than any surface, and long double decides its rows to well within a pixel.
+// Below this size every product below fits in 64 bits (a²b² < 2^60) and the rows are decided in
+// plain integers; that covers every box a surface can show whole. Up to exact_axis_limit they fit
+// in signed 128 bits, and up to unsigned_axis_limit (every box of a 32-bit drawing call) in
+// unsigned ones. A larger ellipse is far larger than any surface, and long double decides its
+// rows to well within a pixel.
+constexpr std::int64_t narrow_axis_limit = std::int64_t{1} << 15;
 constexpr std::int64_t exact_axis_limit = std::int64_t{1} << 30;
 
+std::int64_t floor_sqrt(std::int64_t n) {
+    // A double's square root of a value below 2^60 is within one of the exact root.
+    std::int64_t root = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
+    while (root > 0 && root * root > n) --root;
+    while ((root + 1) * (root + 1) <= n) ++root;
+    return root;
+}
 std::int64_t floor_sqrt(Wide n) {
     Wide root = static_cast<Wide>(std::sqrt(static_cast<long double>(n)));
     while (root > 0 && root * root > n) --root;
@@ -82,18 +95,159 @@ std::optional<std::int64_t> row_extent_in(const Quadrant& q, std::int64_t y) {
     return first;
 }
 
+// Boxes of a 32-bit drawing call reach 2^32 pixels across, where a²b² needs all 128 bits: the
+// rows are decided there in unsigned 128-bit integers, with every difference kept non-negative.
+using Unsigned = unsigned __int128;
+constexpr std::int64_t unsigned_axis_limit = std::int64_t{1} << 32;
+
+// floor(sqrt(n)) for any n below 2^128; the root may pass 2^63.
+std::uint64_t floor_sqrt(Unsigned n) {
+    constexpr Unsigned largest_root = ~std::uint64_t{0};
+    Unsigned root = static_cast<Unsigned>(std::sqrt(static_cast<long double>(n)));
+    if (root > largest_root) root = largest_root;
+    while (root > 0 && root * root > n) --root;
+    while (root < largest_root && (root + 1) * (root + 1) <= n) ++root;
+    return static_cast<std::uint64_t>(root);
+}
+
+// A non-negative 128-bit limit, or none for a negative one.
+using UnsignedLimit = std::optional<Unsigned>;
+
+// The largest x of the quadrant's grid with b²(x - centre)² <= limit; none when there is none.
+std::optional<std::int64_t> largest_on_grid(const Quadrant& q, std::int64_t centre, UnsignedLimit limit) {
+    if (!limit) return std::nullopt;
+    const std::uint64_t reach = floor_sqrt(*limit) / static_cast<std::uint64_t>(q.b);
+    const auto u = static_cast<std::int64_t>(std::min<std::uint64_t>(reach, static_cast<std::uint64_t>(q.a) + 1));
+    std::int64_t x = std::min(q.a, centre + u);
+    if ((q.a - x) % 2 != 0) --x;
+    if (x < 0 || x < centre - u) return std::nullopt;
+    return x;
+}
+
+// The same rule as row_extent_in, for doubled semi-axes below 2^32 (and row <= b).
+std::optional<std::int64_t> row_extent_unsigned(const Quadrant& q, std::int64_t y) {
+    const Unsigned a2 = static_cast<Unsigned>(q.a) * static_cast<Unsigned>(q.a);
+    const Unsigned b2 = static_cast<Unsigned>(q.b) * static_cast<Unsigned>(q.b);
+    const auto squared = [](std::int64_t v) { return static_cast<Unsigned>(v) * static_cast<Unsigned>(v); };
+    // a²(b² - row²) - b² - 1, for 0 <= row <= b.
+    const auto row_decision_limit = [&](std::int64_t row) -> UnsignedLimit {
+        const Unsigned product = a2 * (b2 - squared(row));
+        if (product < b2 + 1) return std::nullopt;
+        return product - b2 - 1;
+    };
+    const std::int64_t below = y - 2;
+    // a²(b² - (below + 1)² - 1); below + 1 < b, so the difference is not negative.
+    const Unsigned rows_left = b2 - squared(below + 1);
+    UnsignedLimit step_up_limit;
+    if (rows_left >= 1) step_up_limit = a2 * (rows_left - 1);
+    const auto leaves = largest_on_grid(q, 2, step_up_limit);
+    const auto reaches = largest_on_grid(q, 1, row_decision_limit(below));
+    if (!leaves || !reaches) return std::nullopt;
+    const std::int64_t x = std::min(*leaves, *reaches);
+    const UnsignedLimit limit = row_decision_limit(y);
+    const bool stays = limit && b2 * squared(x - 1) <= *limit;
+    const std::int64_t first = stays ? x : x - 2;
+    if (first < 0) return std::nullopt;
+    return first;
+}
+
 // The doubled half-width of the row at doubled offset y from the centre; none when the row
-// has no pixel.
+// has no pixel. Each path is exact; the narrowest one that holds the box's products is taken,
+// from the arithmetic given on.
+template <EllipseArithmetic from>
 std::optional<std::int64_t> row_extent(const Quadrant& q, std::int64_t y) {
     if (y > q.b) return std::nullopt;
     if (y < 2) return q.a;  // the trace starts on the middle row (two rows for an even height)
-    if (q.a < exact_axis_limit && q.b < exact_axis_limit) return row_extent_in<Wide>(q, y);
+    const auto below = [&](std::int64_t limit) { return q.a < limit && q.b < limit; };
+    if (from == EllipseArithmetic::narrowest && below(narrow_axis_limit)) return row_extent_in<std::int64_t>(q, y);
+    if (from != EllipseArithmetic::unsigned_wide && below(exact_axis_limit)) return row_extent_in<Wide>(q, y);
+    if (below(unsigned_axis_limit)) return row_extent_unsigned(q, y);
     return row_extent_in<long double>(q, y);
 }
 
 using Span = EllipseRow;
 
 bool too_thin_for_an_inside(const Box& box) { return box.width() < 3 || box.height() < 3; }
+
+// The doubled half-widths of every row of one box size, by half the row's doubled offset from
+// the centre. The same boxes come back many times a frame (every bug has the same body), so the
+// tables of the last box sizes are kept, each slot's storage reused when another size takes it.
+constexpr std::int64_t tabled_height_limit = 1024;
+constexpr std::size_t table_set_count = 32;
+constexpr std::size_t tables_per_set = 4;
+constexpr std::int32_t no_row = -1;
+
+struct SpanTable {
+    Quadrant quadrant{-1, -1};
+    std::vector<std::int32_t> extents;
+};
+
+// Tables are found by hashing the box size to a set of a few slots, so that the sizes of one
+// frame do not keep pushing each other out; within a set the oldest table gives way.
+struct SpanTableSet {
+    std::array<SpanTable, tables_per_set> tables;
+    std::size_t next_to_replace = 0;
+};
+
+std::size_t set_of(const Quadrant& q) {
+    const std::uint64_t key = static_cast<std::uint64_t>(q.a) * 0x9E3779B97F4A7C15u ^ static_cast<std::uint64_t>(q.b);
+    return static_cast<std::size_t>((key ^ (key >> 29)) % table_set_count);
+}
+
+const SpanTable* span_table(const Quadrant& q) {
+    if (q.a >= narrow_axis_limit || q.b >= tabled_height_limit) return nullptr;
+    thread_local std::array<SpanTableSet, table_set_count> sets;
+    SpanTableSet& set = sets[set_of(q)];
+    for (const SpanTable& table : set.tables)
+        if (table.quadrant.a == q.a && table.quadrant.b == q.b) return &table;
+    SpanTable& table = set.tables[set.next_to_replace];
+    set.next_to_replace = (set.next_to_replace + 1) % tables_per_set;
+    table.quadrant = q;
+    const std::int64_t parity = q.b % 2;
+    table.extents.resize(static_cast<std::size_t>(q.b / 2 + 1));
+    for (std::size_t k = 0; k < table.extents.size(); ++k) {
+        const auto extent = row_extent<EllipseArithmetic::narrowest>(q, parity + 2 * static_cast<std::int64_t>(k));
+        table.extents[k] = extent ? static_cast<std::int32_t>(*extent) : no_row;
+    }
+    return &table;
+}
+
+// The rows of one box, looked up in its size's table when it has one.
+class EllipseRows {
+public:
+    explicit EllipseRows(const Box& box)
+        : box_(box), thin_(too_thin_for_an_inside(box)), quadrant_{box.width() - 1, box.height() - 1},
+          table_(thin_ || box.empty() ? nullptr : span_table(quadrant_)) {}
+
+    std::optional<Span> row(std::int64_t y) const {
+        if (box_.empty() || y < box_.top || y >= box_.bottom) return std::nullopt;
+        if (thin_) return Span{box_.left, box_.right - 1};
+        const std::int64_t offset = 2 * y - (box_.top + box_.bottom - 1);
+        const std::int64_t distance = offset < 0 ? -offset : offset;
+        std::optional<std::int64_t> extent;
+        if (table_) {
+            const std::int32_t tabled = table_->extents[static_cast<std::size_t>(distance / 2)];
+            if (tabled != no_row) extent = tabled;
+        } else {
+            extent = row_extent<EllipseArithmetic::narrowest>(quadrant_, distance);
+        }
+        if (!extent) return std::nullopt;
+        // The extent has the parity of the doubled centre, so both ends divide exactly.
+        const std::int64_t centre = box_.left + box_.right - 1;
+        return Span{(centre - *extent) / 2, (centre + *extent) / 2};
+    }
+
+private:
+    Box box_;
+    bool thin_;
+    Quadrant quadrant_;
+    const SpanTable* table_;
+};
+
+// Whether any column of the box lies on the surface.
+bool reaches_surface_columns(const Surface& surface, const Box& box) {
+    return box.right > 0 && box.left < surface.width;
+}
 
 // Paints a row's span minus the hole (inclusive columns), in up to two pieces.
 void fill_span_around(const Surface& surface, int y, Span span, std::optional<Span> hole, Pixel colour) {
@@ -107,38 +261,54 @@ void fill_span_around(const Surface& surface, int y, Span span, std::optional<Sp
 
 }  // namespace
 
-std::optional<EllipseRow> ellipse_row(const Box& box, std::int64_t y) {
+std::optional<EllipseRow> ellipse_row(const Box& box, std::int64_t y) { return EllipseRows(box).row(y); }
+
+std::optional<EllipseRow> ellipse_row_using(EllipseArithmetic arithmetic, const Box& box, std::int64_t y) {
     if (box.empty() || y < box.top || y >= box.bottom) return std::nullopt;
     if (too_thin_for_an_inside(box)) return Span{box.left, box.right - 1};
     const Quadrant quadrant{box.width() - 1, box.height() - 1};
     const std::int64_t offset = 2 * y - (box.top + box.bottom - 1);
-    const std::optional<std::int64_t> extent = row_extent(quadrant, offset < 0 ? -offset : offset);
+    const std::int64_t distance = offset < 0 ? -offset : offset;
+    std::optional<std::int64_t> extent;
+    switch (arithmetic) {
+        case EllipseArithmetic::narrowest: extent = row_extent<EllipseArithmetic::narrowest>(quadrant, distance); break;
+        case EllipseArithmetic::wide: extent = row_extent<EllipseArithmetic::wide>(quadrant, distance); break;
+        case EllipseArithmetic::unsigned_wide: extent = row_extent<EllipseArithmetic::unsigned_wide>(quadrant, distance); break;
+    }
     if (!extent) return std::nullopt;
-    // The extent has the parity of the doubled centre, so both ends divide exactly.
     const std::int64_t centre = box.left + box.right - 1;
     return Span{(centre - *extent) / 2, (centre + *extent) / 2};
 }
 
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour) {
+    if (!reaches_surface_columns(surface, box)) return;
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
+    if (rows.begin >= rows.end) return;
+    const EllipseRows ellipse(box);
     for (int y = rows.begin; y < rows.end; ++y)
-        if (const auto span = ellipse_row(box, y)) fill_span_clipped(surface, y, span->first, span->last + 1, colour);
+        if (const auto span = ellipse.row(y)) fill_span_clipped(surface, y, span->first, span->last + 1, colour);
 }
 
 void outline_ellipse(const Surface& surface, const Box& box, Pixel colour) {
+    if (!reaches_surface_columns(surface, box)) return;
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
+    if (rows.begin >= rows.end) return;
+    const EllipseRows ellipse(box);
+    std::optional<Span> above = ellipse.row(std::int64_t{rows.begin} - 1);
+    std::optional<Span> span = ellipse.row(rows.begin);
     for (int y = rows.begin; y < rows.end; ++y) {
-        const auto span = ellipse_row(box, y);
-        if (!span) continue;
-        // A pixel is inside the rim when its four neighbours are in the ellipse; the spans are
-        // convex, so those pixels form one run.
-        std::optional<Span> interior;
-        const auto above = ellipse_row(box, std::int64_t{y} - 1);
-        const auto below = ellipse_row(box, std::int64_t{y} + 1);
-        if (above && below)
-            interior = Span{std::max({span->first + 1, above->first, below->first}),
-                            std::min({span->last - 1, above->last, below->last})};
-        fill_span_around(surface, y, *span, interior, colour);
+        const std::optional<Span> below = ellipse.row(std::int64_t{y} + 1);
+        if (span) {
+            // A pixel is inside the rim when its four neighbours are in the ellipse; the spans
+            // are convex, so those pixels form one run.
+            std::optional<Span> interior;
+            if (above && below)
+                interior = Span{std::max({span->first + 1, above->first, below->first}),
+                                std::min({span->last - 1, above->last, below->last})};
+            fill_span_around(surface, y, *span, interior, colour);
+        }
+        above = span;
+        span = below;
     }
 }
 

@@ -25,6 +25,14 @@ struct EllipseRow {
 };
 std::optional<EllipseRow> ellipse_row(const Box& box, std::int64_t y);
 
+// The arithmetic a row is decided in. ellipse_row takes the narrowest that holds the box's
+// products: 64-bit integers up to 2^15 pixels across (and a table per box size), signed 128-bit
+// ones up to 2^30, unsigned 128-bit ones up to 2^32, which every box of a 32-bit drawing call
+// fits, and long double beyond. All but the last are exact, and they must agree; the wider ones
+// are given here so that the paths can be checked against each other.
+enum class EllipseArithmetic { narrowest, wide, unsigned_wide };
+std::optional<EllipseRow> ellipse_row_using(EllipseArithmetic arithmetic, const Box& box, std::int64_t y);
+
 // Fills the ellipse's pixels. Any box is safe; the work is its rows on the surface.
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour);
 

@@ -16,15 +16,78 @@ struct Edge {
     std::int64_t top;
     std::int64_t bottom;
     std::int64_t dx;  // bottom x minus top x
+    // From its first row on the surface, the edge's crossing is stepped from row to row:
+    // offset = ceil((y - top) * dx / height) as a quotient and the remainder still to go.
+    bool started = false;
+    std::int64_t offset = 0;
+    std::int64_t remainder = 0;   // offset * height - (y - top) * dx, in 0..height-1
+    std::int64_t step = 0;        // floor(dx / height)
+    std::int64_t step_remainder = 0;  // dx - step * height, in 0..height-1
 };
+
+// Sets the edge to its crossing on row y, exactly, with 128-bit arithmetic where the product
+// needs it; the rows after it are stepped in 64 bits.
+void start_edge(Edge& edge, std::int64_t y) {
+    const std::int64_t height = edge.bottom - edge.top;
+    const Wide along = static_cast<Wide>(y - edge.top) * edge.dx;
+    const Wide offset = ceil_div<Wide>(along, height);
+    edge.offset = static_cast<std::int64_t>(offset);
+    edge.remainder = static_cast<std::int64_t>(offset * height - along);
+    edge.step = floor_div<std::int64_t>(edge.dx, height);
+    edge.step_remainder = edge.dx - edge.step * height;
+    edge.started = true;
+}
+
+// Moves the edge's crossing down one row: (y + 1 - top) * dx = offset * height - remainder + dx.
+void step_edge(Edge& edge) {
+    const std::int64_t height = edge.bottom - edge.top;
+    edge.offset += edge.step;
+    const std::int64_t rest = edge.step_remainder - edge.remainder;  // in -(height-1)..height-1
+    if (rest > 0) {
+        ++edge.offset;
+        edge.remainder = height - rest;
+    } else {
+        edge.remainder = -rest;
+    }
+}
+
+// The first pixel centre at or right of the edge's crossing, clamped to just beyond the surface,
+// which keeps it in 64 bits without moving it across the surface.
+std::int64_t first_x_on_row(const Edge& edge, int surface_width) {
+    const Wide first_x = static_cast<Wide>(edge.top_x) + edge.offset;
+    return static_cast<std::int64_t>(std::clamp<Wide>(first_x, -1, static_cast<Wide>(surface_width) + 1));
+}
+
+// The edge and crossing lists are kept from call to call, so that filling allocates nothing
+// once they have grown to the largest polygon drawn.
+struct FillScratch {
+    std::vector<Edge> edges;
+    std::vector<std::int64_t> crossings;
+};
+
+FillScratch& fill_scratch() {
+    thread_local FillScratch scratch;
+    return scratch;
+}
+
+// A row crosses few edges (two for any convex polygon), so an insertion sort is quickest.
+void sort_crossings(std::vector<std::int64_t>& crossings) {
+    for (std::size_t i = 1; i < crossings.size(); ++i) {
+        const std::int64_t value = crossings[i];
+        std::size_t j = i;
+        for (; j > 0 && crossings[j - 1] > value; --j) crossings[j] = crossings[j - 1];
+        crossings[j] = value;
+    }
+}
 
 }  // namespace
 
 void fill_polygon_alternate(const Surface& surface, std::span<const Point> vertices, Pixel colour) {
     if (vertices.size() < 3) return;
 
-    std::vector<Edge> edges;
-    edges.reserve(vertices.size());
+    FillScratch& scratch = fill_scratch();
+    std::vector<Edge>& edges = scratch.edges;
+    edges.clear();
     std::int64_t top = vertices[0].y;
     std::int64_t bottom = vertices[0].y;
     for (std::size_t i = 0; i < vertices.size(); ++i) {
@@ -39,20 +102,16 @@ void fill_polygon_alternate(const Surface& surface, std::span<const Point> verti
     }
 
     const RowRange rows = visible_rows(surface, top, bottom);
-    std::vector<std::int64_t> crossings;
-    crossings.reserve(edges.size());
+    std::vector<std::int64_t>& crossings = scratch.crossings;
     for (int y = rows.begin; y < rows.end; ++y) {
         crossings.clear();
-        for (const Edge& edge : edges) {
+        for (Edge& edge : edges) {
             if (y < edge.top || y >= edge.bottom) continue;
-            // The first pixel centre at or right of the crossing point, exactly.
-            const Wide along = static_cast<Wide>(y - edge.top) * edge.dx;
-            const Wide first_x = edge.top_x + ceil_div(along, edge.bottom - edge.top);
-            // Clamping keeps the value in 64 bits without moving it across the surface.
-            crossings.push_back(static_cast<std::int64_t>(
-                std::clamp<Wide>(first_x, -1, static_cast<Wide>(surface.width) + 1)));
+            if (!edge.started) start_edge(edge, y);
+            crossings.push_back(first_x_on_row(edge, surface.width));
+            step_edge(edge);
         }
-        std::sort(crossings.begin(), crossings.end());
+        sort_crossings(crossings);
         for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
             fill_span_clipped(surface, y, crossings[k], crossings[k + 1], colour);
     }

@@ -1,21 +1,41 @@
 #include "span.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kd508::raster {
+namespace {
 
-void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour) {
-    Pixel* row = surface.row(y);
-    std::fill(row + x_begin, row + x_end, colour);
-}
+// Runs are written a vector of pixels to a store: the compilers we build with leave a loop of
+// 32-bit stores as it is at the optimisation level we ship, so the colour is put in a vector (an
+// extension both GCC and Clang have) and stored four times per round. On x86-64 a second version
+// for processors with 32-byte stores is chosen when the program loads; the frame's backdrop
+// alone covers the canvas twice, so these stores are most of a frame's cost.
+using PixelVector = Pixel __attribute__((vector_size(32)));
+constexpr std::size_t pixels_per_vector = sizeof(PixelVector) / sizeof(Pixel);
+constexpr std::size_t vectors_per_round = 4;
+constexpr std::size_t pixels_per_round = pixels_per_vector * vectors_per_round;
 
-void fill_span_clipped(const Surface& surface, std::int64_t y, std::int64_t x_begin,
-                       std::int64_t x_end, Pixel colour) {
-    if (y < 0 || y >= surface.height) return;
-    const std::int64_t begin = std::max<std::int64_t>(x_begin, 0);
-    const std::int64_t end = std::min<std::int64_t>(x_end, surface.width);
-    if (begin >= end) return;
-    fill_span(surface, static_cast<int>(y), static_cast<int>(begin), static_cast<int>(end), colour);
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define KD508_WIDE_STORES __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef KD508_WIDE_STORES
+#define KD508_WIDE_STORES
+#endif
+
+}  // namespace
+
+KD508_WIDE_STORES void fill_run(Pixel* first, std::size_t count, Pixel colour) {
+    PixelVector vector;
+    for (std::size_t k = 0; k < pixels_per_vector; ++k) vector[k] = colour;
+    for (; count >= pixels_per_round; count -= pixels_per_round, first += pixels_per_round)
+        for (std::size_t k = 0; k < vectors_per_round; ++k)
+            std::memcpy(first + k * pixels_per_vector, &vector, sizeof vector);
+    for (; count >= pixels_per_vector; count -= pixels_per_vector, first += pixels_per_vector)
+        std::memcpy(first, &vector, sizeof vector);
+    for (; count > 0; --count) *first++ = colour;
 }
 
 void fill_box(const Surface& surface, const Box& box, Pixel colour) {

@@ -1,6 +1,7 @@
 // Horizontal runs of one colour: the step every other kernel ends in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "geometry.h"
@@ -8,13 +9,33 @@
 
 namespace kd508::raster {
 
+// Writes count pixels of one colour from first on, with the widest stores the processor has.
+void fill_run(Pixel* first, std::size_t count, Pixel colour);
+
+// Runs shorter than this (the rows of small ellipses and polygons, most of a frame's calls) are
+// written in place, without the call to fill_run.
+inline constexpr int short_run = 16;
+
 // Fills x_begin..x_end-1 of row y. The caller has clipped: 0 <= y < height and
 // 0 <= x_begin <= x_end <= width.
-void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour);
+inline void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour) {
+    Pixel* first = surface.row(y) + x_begin;
+    if (x_end - x_begin >= short_run) {
+        fill_run(first, static_cast<std::size_t>(x_end - x_begin), colour);
+        return;
+    }
+    for (int x = x_begin; x < x_end; ++x) *first++ = colour;
+}
 
 // Fills x_begin..x_end-1 of row y after clipping them to the surface; any bounds are safe.
-void fill_span_clipped(const Surface& surface, std::int64_t y, std::int64_t x_begin,
-                       std::int64_t x_end, Pixel colour);
+inline void fill_span_clipped(const Surface& surface, std::int64_t y, std::int64_t x_begin, std::int64_t x_end,
+                              Pixel colour) {
+    if (y < 0 || y >= surface.height) return;
+    const std::int64_t begin = x_begin > 0 ? x_begin : 0;
+    const std::int64_t end = x_end < surface.width ? x_end : surface.width;
+    if (begin >= end) return;
+    fill_span(surface, static_cast<int>(y), static_cast<int>(begin), static_cast<int>(end), colour);
+}
 
 // Fills the box after clipping it to the surface; the work is the pixels it covers on it.
 void fill_box(const Surface& surface, const Box& box, Pixel colour);

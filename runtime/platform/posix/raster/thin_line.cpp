@@ -28,6 +28,27 @@ StepRange visible_steps(std::int64_t start, int direction, std::int64_t steps, i
     return range;
 }
 
+// Walks the visible steps of the major axis; Integer holds step times the minor difference.
+template <typename Integer>
+void walk_line(const Surface& surface, Point from, std::int64_t d_major, std::int64_t d_minor, bool x_major,
+               Pixel colour) {
+    const std::int64_t steps = d_major < 0 ? -d_major : d_major;
+    const int direction = d_major > 0 ? 1 : -1;
+    const std::int64_t major_start = x_major ? from.x : from.y;
+    const std::int64_t minor_start = x_major ? from.y : from.x;
+    const int major_limit = x_major ? surface.width : surface.height;
+    const int minor_limit = x_major ? surface.height : surface.width;
+    const StepRange range = visible_steps(major_start, direction, steps, major_limit);
+    for (std::int64_t step = range.first; step <= range.last; ++step) {
+        const Integer offset = round_half_down<Integer>(static_cast<Integer>(step) * d_minor, steps);
+        const Integer minor = minor_start + offset;
+        if (minor < 0 || minor >= minor_limit) continue;
+        const std::int64_t major = major_start + step * direction;
+        if (x_major) surface.row(static_cast<int>(minor))[major] = colour;
+        else surface.row(static_cast<int>(major))[static_cast<std::int64_t>(minor)] = colour;
+    }
+}
+
 }  // namespace
 
 void draw_thin_line(const Surface& surface, Point from, Point to, Pixel colour) {
@@ -39,27 +60,14 @@ void draw_thin_line(const Surface& surface, Point from, Point to, Pixel colour) 
 
     // The loop runs over the major axis only where it is on the surface; the minor coordinate
     // is computed afresh for each step, so skipping the hidden start costs nothing.
-    if (steps_x >= steps_y) {
-        const int direction = dx > 0 ? 1 : -1;
-        const StepRange range = visible_steps(from.x, direction, steps_x, surface.width);
-        for (std::int64_t step = range.first; step <= range.last; ++step) {
-            const Wide offset = round_half_down(static_cast<Wide>(step) * dy, steps_x);
-            const Wide y = from.y + offset;
-            if (y < 0 || y >= surface.height) continue;
-            const std::int64_t x = from.x + step * direction;
-            surface.row(static_cast<int>(y))[x] = colour;
-        }
-    } else {
-        const int direction = dy > 0 ? 1 : -1;
-        const StepRange range = visible_steps(from.y, direction, steps_y, surface.height);
-        for (std::int64_t step = range.first; step <= range.last; ++step) {
-            const Wide offset = round_half_down(static_cast<Wide>(step) * dx, steps_y);
-            const Wide x = from.x + offset;
-            if (x < 0 || x >= surface.width) continue;
-            const std::int64_t y = from.y + step * direction;
-            surface.row(static_cast<int>(y))[static_cast<std::int64_t>(x)] = colour;
-        }
-    }
+    const bool x_major = steps_x >= steps_y;
+    const std::int64_t d_major = x_major ? dx : dy;
+    const std::int64_t d_minor = x_major ? dy : dx;
+    // The minor difference is never larger than the major one.
+    if ((d_major < 0 ? -d_major : d_major) < narrow_factor_limit)
+        walk_line<std::int64_t>(surface, from, d_major, d_minor, x_major, colour);
+    else
+        walk_line<Wide>(surface, from, d_major, d_minor, x_major, colour);
 }
 
 }  // namespace kd508::raster

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "ellipse.h"
+#include "span.h"
 #include "wide_stroke.h"
 
 namespace kd508::raster {
@@ -21,8 +22,17 @@ constexpr std::int64_t spare_visited_rows = 64;
 
 void stroke_wide_ellipse(const Surface& surface, const Box& box, std::int64_t width, Pixel colour) {
     if (width <= 0 || box.empty()) return;
+    // Once one pen end has covered the whole surface, the rest of the band paints nothing new.
+    bool surface_covered = false;
     const auto segment = [&](std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
-        stroke_wide_segment(surface, Point{x0, y0}, Point{x1, y1}, width, colour);
+        if (surface_covered) return;
+        const Point from{x0, y0}, to{x1, y1};
+        if (pen_end_covers_surface(surface, from, width) || pen_end_covers_surface(surface, to, width)) {
+            fill_box(surface, Box{0, 0, surface.width, surface.height}, colour);
+            surface_covered = true;
+            return;
+        }
+        stroke_wide_segment(surface, from, to, width, colour);
     };
     // A stroke paints no further than this from its path, so rows further from the surface
     // than that add nothing.
@@ -60,7 +70,7 @@ void stroke_wide_ellipse(const Surface& surface, const Box& box, std::int64_t wi
                 segment(std::max(row->first, below->first - 1), y, std::max(below->first, row->first - 1), next);
             }
         }
-        if (next >= end) break;
+        if (next >= end || surface_covered) break;
         previous = y;
         y = next;
     }

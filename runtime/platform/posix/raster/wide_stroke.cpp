@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+#include "span.h"
 
 #include "ellipse.h"
 #include "exact_division.h"
@@ -68,10 +71,78 @@ BodyCorners body_corners(std::int64_t dx, std::int64_t dy, std::int64_t width) {
                        {-nearest(doubled_x), -y_direction * nearest(doubled_y)}};
 }
 
+// Pen ends and segments are measured against the surface in long double: the answers below only
+// skip work, and each keeps a margin of whole pixels that such rounding cannot eat into.
+using Real = long double;
+constexpr Real safety_margin = 2;
+
+Real squared(Real value) { return value * value; }
+
+// The squared distance from p to the rectangle of pixel centres of the surface.
+Real squared_distance_to_surface(const Surface& surface, Real x, Real y) {
+    const Real dx = x < 0 ? -x : (x > surface.width - 1 ? x - (surface.width - 1) : 0);
+    const Real dy = y < 0 ? -y : (y > surface.height - 1 ? y - (surface.height - 1) : 0);
+    return dx * dx + dy * dy;
+}
+
+// The squared distance from p to the segment a..b.
+Real squared_distance_to_segment(Real px, Real py, Point a, Point b) {
+    const Real dx = static_cast<Real>(b.x - a.x), dy = static_cast<Real>(b.y - a.y);
+    const Real length_squared = dx * dx + dy * dy;
+    Real t = length_squared == 0 ? 0 : ((px - a.x) * dx + (py - a.y) * dy) / length_squared;
+    t = std::clamp<Real>(t, 0, 1);
+    return squared(px - (a.x + t * dx)) + squared(py - (a.y + t * dy));
+}
+
+// Whether no pixel centre of the surface lies within `reach` of the segment. The two are convex,
+// so unless they cross, their nearest points include an end of the segment or a corner of the
+// surface.
+bool beyond_reach_of_surface(const Surface& surface, Point a, Point b, Real reach) {
+    const Real limit = squared(reach + safety_margin);
+    if (squared_distance_to_surface(surface, a.x, a.y) <= limit) return false;
+    if (squared_distance_to_surface(surface, b.x, b.y) <= limit) return false;
+    const Real right = surface.width - 1, bottom = surface.height - 1;
+    for (const auto& [x, y] : {std::pair<Real, Real>{0, 0}, {right, 0}, {0, bottom}, {right, bottom}})
+        if (squared_distance_to_segment(x, y, a, b) <= limit) return false;
+    // Both ends lie outside: the segment crosses the surface only if it crosses one of its
+    // sides, and then it comes within reach of a corner or passes between two, which the
+    // corners' distances do not see; a crossing of the surface's bounding lines decides it.
+    const auto side = [&](Real x, Real y) {
+        return (static_cast<Real>(b.x - a.x)) * (y - a.y) - (static_cast<Real>(b.y - a.y)) * (x - a.x);
+    };
+    const Real s0 = side(0, 0), s1 = side(right, 0), s2 = side(0, bottom), s3 = side(right, bottom);
+    const bool corners_on_both_sides = std::min({s0, s1, s2, s3}) <= 0 && std::max({s0, s1, s2, s3}) >= 0;
+    const bool overlaps_x = std::min(a.x, b.x) <= right && std::max(a.x, b.x) >= 0;
+    const bool overlaps_y = std::min(a.y, b.y) <= bottom && std::max(a.y, b.y) >= 0;
+    return !(corners_on_both_sides && overlaps_x && overlaps_y);
+}
+
 }  // namespace
+
+bool pen_end_covers_surface(const Surface& surface, Point end, std::int64_t width) {
+    if (width <= 0 || surface.width <= 0 || surface.height <= 0) return false;
+    // The pen's end is the ellipse of the width-square box whose centre pixel is the end point;
+    // every pixel centre well inside its circle is one of its pixels.
+    const std::int64_t before = width / 2;
+    const Real centre_x = static_cast<Real>(end.x - before) + static_cast<Real>(width - 1) / 2;
+    const Real centre_y = static_cast<Real>(end.y - before) + static_cast<Real>(width - 1) / 2;
+    const Real radius = static_cast<Real>(width - 1) / 2 - safety_margin;
+    if (radius <= 0) return false;
+    const Real right = surface.width - 1, bottom = surface.height - 1;
+    for (const auto& [x, y] : {std::pair<Real, Real>{0, 0}, {right, 0}, {0, bottom}, {right, bottom}})
+        if (squared(x - centre_x) + squared(y - centre_y) > squared(radius)) return false;
+    return true;
+}
 
 void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour) {
     if (width <= 0) return;
+    // A pen far wider than the surface costs a pass over the surface's rows for each end and for
+    // the body; where nothing or everything is painted the answer needs no such pass.
+    if (beyond_reach_of_surface(surface, a, b, static_cast<Real>(width / 2 + 1))) return;
+    if (pen_end_covers_surface(surface, a, width) || pen_end_covers_surface(surface, b, width)) {
+        fill_box(surface, Box{0, 0, surface.width, surface.height}, colour);
+        return;
+    }
     // The reference strokes a segment as a disc at each end, the ellipse of the width-square box
     // whose centre pixel is the end point (the box starts width / 2 pixels before it, so an even
     // width grows up and left), joined by a body between the end points moved to either side.

@@ -16,6 +16,9 @@ namespace kd508::raster {
 // coordinates and widths are safe; the work is the segment's rows on the surface.
 void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour);
 
+// Whether the round end the pen paints at `end` covers every pixel of the surface.
+bool pen_end_covers_surface(const Surface& surface, Point end, std::int64_t width);
+
 // Strokes each segment of the path (and the closing one when closed); the round ends of
 // neighbouring segments make the round joins.
 void stroke_wide_path(const Surface& surface, std::span<const Point> path, bool closed,
