@@ -96,6 +96,13 @@ echo "== a program written for Windows, with WinMain, in C"
   (cd "$scratch" && ./winmain_program --headless --run-for 500 --screenshot winmain.png >/dev/null) &&
   [ -s "$scratch/winmain.png" ] && echo "ok: WinMain in C" || fail "a C program with WinMain does not build or run"
 
+echo "== a program with its own main(), in C++"
+(cd "$scratch" && c++ -std=c++17 -Wall -Wextra -Werror -x c++ -o picture_cpp "$root/examples/picture.c" -x none \
+   $(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs --static kd508)) &&
+  (cd "$scratch" && KD508_OPTIONS="--headless --run-for 1000 --screenshot cpp.png" ./picture_cpp >/dev/null) &&
+  cmp -s "$scratch/cpp.png" "$golden/picture.png" && echo "ok: main() in C++" ||
+  fail "the picture example built as C++ does not build, run or draw the same"
+
 echo "== Debian packages"
 (cd "$build" && cpack -G DEB -B "$scratch/packages" >/dev/null)
 program_deb="$(ls "$scratch"/packages/bugwalk_*.deb)"
