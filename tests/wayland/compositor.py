@@ -281,11 +281,17 @@ class WaylandBugwalk:
             return client if now - state["since"] >= span else None
         return wait_until(still, deadline_seconds, "the graphics window to stand still")
 
-    def wait_for_exit(self, deadline_seconds=10):
+    def wait_for_exit(self, deadline_seconds=60):
+        # Generous: a loaded machine makes the end slower, not wrong. A program that is still
+        # there after it has hung, and its stacks say where.
         try:
             return self.process.wait(timeout=deadline_seconds)
         except subprocess.TimeoutExpired:
-            raise Timeout("bugwalk did not end within %d s" % deadline_seconds)
+            stacks = ""
+            if shutil.which("gdb"):
+                stacks = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt"],
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60).stdout.decode(errors="replace")
+            raise Timeout("bugwalk did not end within %d s\n%s" % (deadline_seconds, stacks))
 
     def kill(self):
         if self.process.poll() is None:
