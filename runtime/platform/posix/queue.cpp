@@ -4,6 +4,7 @@
 #include "queue.h"
 
 #include "keyboard.h"
+#include "termination_signal.h"
 #include "timer.h"
 #include "window.h"
 
@@ -41,6 +42,25 @@ void enqueue(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool is_in
     queue().posted.push_back(QueuedMessage{queued, is_input});
 }
 
+// A termination signal closes the program's first window as its close box would; a program
+// without a window is told to quit.
+void close_first_window_on_termination() {
+    if (!take_termination_request()) return;
+    HWND first = nullptr;
+    PresenterWindowId first_id = 0;
+    platform_state().windowing.windows.for_each([&](void* handle, const Window& window) {
+        if (!window.destroying && (!first || window.presenter_id < first_id)) {
+            first = static_cast<HWND>(handle);
+            first_id = window.presenter_id;
+        }
+    });
+    if (first) {
+        post_input(first, WM_CLOSE, 0, 0);
+    } else {
+        PostQuitMessage(0);
+    }
+}
+
 bool anything_retrievable() {
     if (!queue().posted.empty() || queue().quit_posted || window_needing_paint(nullptr)) return true;
     MSG ignored;
@@ -56,6 +76,7 @@ void kd508::platform::post_input(HWND window, UINT message, WPARAM wparam, LPARA
 BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
     if (!message) return FALSE;
     if (presenter()) presenter()->poll();
+    close_first_window_on_termination();
     const bool removing = (remove & PM_REMOVE) != 0;
     const DWORD time = static_cast<DWORD>(now());
 
@@ -129,7 +150,7 @@ void WINAPI PostQuitMessage(int exit_code) {
 BOOL WINAPI WaitMessage(void) {
     // Sleeps only while nothing could be retrieved: the next timer's due time bounds the sleep,
     // and any input the presenter delivers ends it.
-    if (anything_retrievable() || !presenter()) return TRUE;
+    if (anything_retrievable() || termination_pending() || !presenter()) return TRUE;
     presenter()->wait(next_timer_due());
     return TRUE;
 }
