@@ -9,6 +9,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core qt6-base-dev
   # Tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+  # Fuzz targets: clang and its libFuzzer runtime
+  clang libclang-rt-14-dev
   # Windows build
   g++-mingw-w64-x86-64
   # The Windows program's check under Wine, with the fonts Wine ships (its own text faces)
