@@ -236,4 +236,16 @@ TEST_P(TerminationSignal, EndsTheProgramAsTheCloseBoxDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Posix, TerminationSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
+// A program stuck outside its event wait never takes the first signal; the second ends it.
+TEST(TerminationSignalTwice, EndsAProgramThatHasNotTakenTheFirst) {
+    EXPECT_EXIT(
+        {
+            kd508::headless::Driver driver;
+            std::raise(SIGTERM);
+            std::raise(SIGTERM);
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
+}
+
 }  // namespace

@@ -19,9 +19,15 @@ std::atomic<bool> pending{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 int wake_pipe[2] = {-1, -1};
 
-extern "C" void note_termination_signal(int) {
+extern "C" void note_termination_signal(int signal_number) {
     const int saved_errno = errno;
-    pending.store(true);
+    if (pending.exchange(true)) {
+        // The first signal has not been taken yet, so the program is stuck somewhere outside
+        // its event wait: a second one ends it at once, as the signal would without a handler.
+        ::signal(signal_number, SIG_DFL);
+        ::raise(signal_number);
+        return;
+    }
     if (wake_pipe[1] >= 0) {
         const char byte = 1;
         // A full pipe already wakes the wait; the byte is not needed then.

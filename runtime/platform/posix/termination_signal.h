@@ -1,6 +1,8 @@
 // SIGTERM, SIGINT and SIGHUP end the program the way the close box does: the handler only notes
 // the signal, and the message queue turns the note into a WM_CLOSE for the first window, so that
-// the program's own shutdown (a recording's last line included) runs outside any handler.
+// the program's own shutdown (a recording's last line included) runs outside any handler. A
+// second signal that comes before the first was taken ends a program that no longer reaches its
+// event wait at once.
 #pragma once
 
 namespace kd508::platform {
