@@ -249,5 +249,25 @@ TEST_F(Shapes, ExtremeArgumentsDrawWhatFallsOnTheCanvas) {
     EXPECT_EQ(GetPixel(canvas(), 600, 539), red);
 }
 
+// A shape cut far off the canvas paints there what the whole shape would: the cut keeps each
+// axis and each end where it belongs.
+TEST_F(Shapes, ShapesCutFarOffTheCanvasKeepTheirSideAndLength) {
+    // Beyond the 32-bit range on the canvas only to the right: a wedge from x = 0 rightwards.
+    KD508_triangle(KD508_RED, INT_MAX, 0, 0, 100, 0, -100, 0);
+    for (const auto& [x, y] : {std::pair{0, 0}, {290, 0}, {290, 98}, {290, -98}, {150, 50}}) {
+        EXPECT_EQ(logical_pixel(x, y), red) << x << "," << y;
+    }
+    EXPECT_EQ(logical_pixel(-1, 0), white);
+    EXPECT_EQ(logical_pixel(-290, 0), white);
+
+    // A line that comes from a billion pixels away ends where it ends, its last pixel left out.
+    KD508_clear();
+    KD508_line(KD508_RED, -1'000'000'000, 10, 100, 10, 0);
+    EXPECT_EQ(logical_pixel(-290, 10), red);
+    EXPECT_EQ(logical_pixel(99, 10), red);
+    EXPECT_EQ(logical_pixel(100, 10), white);
+    EXPECT_EQ(logical_pixel(290, 10), white);
+}
+
 }  // namespace
 }  // namespace kd508::testing
