@@ -190,6 +190,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         run_program(driver);
     }
     if (!stream.round_trip) return 0;
+    // The recording began with the session; without its file the comparison below means nothing.
+    if (!std::filesystem::is_regular_file(kd508::script_file_name)) {
+        std::fprintf(stderr, "the recorded session left no script\n");
+        std::abort();
+    }
 
     // Playback runs without waiting, so the whole script has been played, and nothing else has
     // happened, by the first wait after it.
