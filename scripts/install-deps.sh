@@ -16,6 +16,8 @@ run_packages=(
 test_packages=(
   # Unit tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # Fuzz targets: clang and its libFuzzer runtime
+  clang libclang-rt-14-dev
   # Windows build
   g++-mingw-w64-x86-64
   # The Windows program's check under Wine, with the fonts Wine ships (its own text faces)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit and contract tests
-# on the headless presenter, the Windows build, the sanitizer build of the script reader, and
-# the end-to-end checks of the real program. Ends with one line of stage counts.
+# on the headless presenter, the Windows build, every suite again under the sanitizers, the fuzz
+# targets, and the end-to-end checks of the real program. Ends with one line of stage counts.
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -43,7 +43,8 @@ stage "unit and contract tests" unit_tests
 stage "the runtime as a library: install, examples, Debian packages" "$root/scripts/test-library.sh" "$build"
 stage "Windows build" "$root/scripts/build-windows.sh"
 stage "Windows program under Wine" "$root/scripts/test-wine.sh"
-stage "sanitizer build of the script, wait and motion tests" "$root/scripts/test-sanitizers.sh"
+stage "every unit and contract suite under the address and undefined-behaviour sanitizers" "$root/scripts/test-sanitizers.sh"
+stage "fuzz targets, 60 seconds each" "$root/scripts/test-fuzz.sh"
 stage "end-to-end tests of the real program on a virtual display" "$root/scripts/test-e2e.sh" "$build"
 stage "end-to-end tests of the real program on a Wayland compositor" "$root/scripts/test-wayland.sh" "$build"
 

@@ -17,18 +17,13 @@
 #include "../platform/runtime_options.h"
 #include "run_menu.h"
 #include "runtime_state.h"
+#include "script_file.h"
 
 namespace kd508 {
 
 namespace {
 
 using ScriptMode = RuntimeState::ScriptMode;
-
-// The writer lets the C library turn "\n" into the platform's line end.
-constexpr char write_mode[] = "wt";
-// The reader takes the bytes as they are and does the text-mode translation itself (see
-// read_script_line), so that a script reads the same on every platform.
-constexpr char read_mode[] = "rb";
 
 // One read takes at most 511 characters and a terminator; a longer line comes in pieces.
 constexpr int line_buffer_size = 512;
@@ -173,12 +168,86 @@ int hold_playback() {
     return 0;
 }
 
-void write_held_run() {
+// The first failure to write ends the recording: the check mark goes, the stream is dropped,
+// and one message says how many delivered events the file misses. Nothing more is written for
+// this recording, so the message never comes twice.
+void abandon_recording(int events_lost) {
     RuntimeState& state = runtime_state();
-    if (state.periodic_run <= 0) return;
-    write_script_event(KD508_PERIODIC, 0, 0, 0);
-    // A run whose write failed is dropped: its count must not grow into a later run.
+    state.recording = 0;
     state.periodic_run = 0;
+    set_check_mark(command_record_script, false);
+    if (state.script_file) std::fclose(state.script_file);
+    state.script_file = nullptr;
+    state.script_mode = ScriptMode::none;
+    KD508_printf("Cannot write script file %s, events lost: %d\n", script_file_name, events_lost);
+}
+
+// Opens the script for a recording; a file that cannot be opened ends the recording at once
+// with one message, so that it neither stays "on" nor complains at every event.
+bool open_for_recording() {
+    RuntimeState& state = runtime_state();
+    state.script_file = open_regular_script_file(script_file_name, ScriptFileDirection::writing);
+    if (!state.script_file) {
+        state.recording = 0;
+        state.periodic_run = 0;
+        set_check_mark(command_record_script, false);
+        KD508_printf("Cannot open script file %s for writing\n", script_file_name);
+        return false;
+    }
+    state.script_mode = ScriptMode::writing;
+    return true;
+}
+
+// Every line goes to the file at once, so that a failure is known at the line that failed and
+// the count of lost events is exact.
+bool write_line_of_events(int kind, int x, int y, char key) {
+    std::FILE* file = runtime_state().script_file;
+    int written = 0;
+    switch (kind) {
+        case KD508_MOUSE:
+            written = std::fprintf(file, "KD508_MOUSE(%d, %d);\n", x, y);
+            break;
+        case KD508_KBD:
+            written = std::fprintf(file, "KD508_KBD(%d);\n", static_cast<int>(static_cast<signed char>(key)));
+            break;
+        case KD508_PERIODIC:
+            written = std::fprintf(file, "KD508_PERIODIC(%d);\n", static_cast<int>(runtime_state().periodic_run));
+            break;
+        default:
+            // A quit has no line; the file has still been created or emptied.
+            return true;
+    }
+    return written > 0 && std::fflush(file) == 0;
+}
+
+// Events a line stands for: a run line all of its run.
+int events_in_line(int kind) {
+    if (kind == KD508_PERIODIC) return runtime_state().periodic_run;
+    return kind == KD508_MOUSE || kind == KD508_KBD ? 1 : 0;
+}
+
+// Writes one line, opening the script first if the recording has not yet done so. False when
+// the recording has ended; also_lost counts the events that go with this line if it fails.
+bool write_events(int kind, int x, int y, char key, int also_lost) {
+    RuntimeState& state = runtime_state();
+    if (!state.script_file) {
+        if (!open_for_recording()) return false;
+    } else if (state.script_mode != ScriptMode::writing) {
+        // Never write into the script that playback is reading.
+        return true;
+    }
+    if (write_line_of_events(kind, x, y, key)) return true;
+    abandon_recording(events_in_line(kind) + also_lost);
+    return false;
+}
+
+bool write_held_run(int also_lost = 0) {
+    RuntimeState& state = runtime_state();
+    if (state.periodic_run <= 0) return true;
+    const bool still_recording = write_events(KD508_PERIODIC, 0, 0, 0, also_lost);
+    // A run whose line was not written is dropped: its count must not grow into a later run.
+    state.periodic_run = 0;
+    return still_recording;
 }
 
 // Playback reads the script given on the command line while that plays, else "KD508.SCR".
@@ -204,47 +273,21 @@ void record_event(int kind) {
     RuntimeState& state = runtime_state();
     if (kind == KD508_PERIODIC) {
         // A run too long for its count is written out and a new one begun.
-        if (state.periodic_run == INT_MAX) write_held_run();
+        if (state.periodic_run == INT_MAX && !write_held_run()) return;
         ++state.periodic_run;
         return;
     }
-    write_held_run();
+    // The event that ends the run is lost with it when the run's line fails.
+    if (!write_held_run(events_in_line(kind))) return;
     write_script_event(kind, state.event_x, state.event_y, static_cast<char>(state.event_key));
 }
 
-void write_script_event(int kind, int x, int y, char key) {
-    RuntimeState& state = runtime_state();
-    if (!state.script_file) {
-        state.script_file = std::fopen(script_file_name, write_mode);
-        if (!state.script_file) {
-            KD508_printf("Cannot open script file %s for writing\n", script_file_name);
-            return;
-        }
-        state.script_mode = ScriptMode::writing;
-    } else if (state.script_mode != ScriptMode::writing) {
-        // Never write into the script that playback is reading.
-        return;
-    }
-    switch (kind) {
-        case KD508_MOUSE:
-            std::fprintf(state.script_file, "KD508_MOUSE(%d, %d);\n", x, y);
-            break;
-        case KD508_KBD:
-            std::fprintf(state.script_file, "KD508_KBD(%d);\n", static_cast<int>(static_cast<signed char>(key)));
-            break;
-        case KD508_PERIODIC:
-            std::fprintf(state.script_file, "KD508_PERIODIC(%d);\n", static_cast<int>(state.periodic_run));
-            break;
-        default:
-            // A quit has no line; the file has still been created or emptied above.
-            break;
-    }
-}
+bool write_script_event(int kind, int x, int y, char key) { return write_events(kind, x, y, key, 0); }
 
 int read_script_event() {
     RuntimeState& state = runtime_state();
     if (!state.script_file) {
-        state.script_file = std::fopen(playback_file_name(), read_mode);
+        state.script_file = open_regular_script_file(playback_file_name(), ScriptFileDirection::reading);
         if (!state.script_file) {
             KD508_printf("Cannot open script file %s for reading\n", playback_file_name());
             report_end_of_given_script(false, nullptr);
@@ -300,14 +343,16 @@ void close_script() {
     RuntimeState& state = runtime_state();
     // Closing while recording (only the runtime's own close does that) writes the held-back run
     // first: every delivered event reaches the file.
-    if (state.recording && state.script_mode != ScriptMode::reading) write_held_run();
-    if (state.script_file) {
-        std::fclose(state.script_file);
-        state.script_file = nullptr;
-    }
+    if (state.recording && state.script_mode != ScriptMode::reading && !write_held_run()) return;
+    std::FILE* file = state.script_file;
+    const bool was_writing = state.script_mode == ScriptMode::writing;
+    state.script_file = nullptr;
     state.script_mode = ScriptMode::none;
     // The script given on the command line is played once; after it, "KD508.SCR" again.
     state.playback_file = nullptr;
+    // Every line was flushed when it was written, so a failing close loses no event known to be
+    // lost; it is still reported, since the file may not hold what was flushed.
+    if (file && std::fclose(file) != 0 && was_writing) abandon_recording(0);
 }
 
 void start_recording() {

@@ -6,7 +6,8 @@ namespace kd508 {
 inline constexpr char script_file_name[] = "KD508.SCR";
 
 void record_event(int kind);
-void write_script_event(int kind, int x, int y, char key);
+// False when the recording has ended because the line could not be written or the file opened.
+bool write_script_event(int kind, int x, int y, char key);
 int read_script_event();
 void end_playback();
 void close_script();

@@ -122,6 +122,25 @@ TEST_F(FiguresTest, ScaredBugEvenPoseCrossesBentLegsAndDropsArms) {
         "black circle at (248,-50), radius 2"));
 }
 
+// At a size unit divisible by every denominator of the figure, no fraction rounds, so each one
+// shows in the coordinates: the unit of 16 above makes a sixth and a seventh alike.
+TEST_F(FiguresTest, ScaredBugHeadAtASizeWhereNoFractionRounds) {
+    draw_scared_bug(0, 0, 840, KD508_RED, odd_step);
+    const Lines lines = log.take();
+    ASSERT_THAT(lines, SizeIs(20));
+    EXPECT_THAT(Lines(lines.begin(), lines.begin() + 10), ElementsAre(
+        "red circle at (0,3780), radius 840",
+        "black line from (0,4620) to (-420,5180), width 2",
+        "black circle at (-420,5180), radius 210",
+        "black line from (0,4620) to (420,5180), width 2",
+        "black circle at (420,5180), radius 210",
+        "white circle at (-280,3990), radius 280",
+        "white circle at (280,3990), radius 280",
+        "black circle at (-280,3990), radius 140",
+        "black circle at (280,3990), radius 140",
+        "black circle at (0,3360), radius 105"));
+}
+
 TEST_F(FiguresTest, PoseFollowsParityOfStepCountNegativeCountsIncluded) {
     draw_walking_bug(0, -90, size_unit, KD508_RED, odd_step);
     const Lines odd = log.take();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -203,6 +204,48 @@ TEST_F(MainLoop, AScriptRecordedHereIsTheOneWinePlaysAndItsFrameTheOneWineMustSh
 
 TEST_F(MainLoop, TheScriptRecordedHerePlaysBackHereToTheSameFrame) {
     EXPECT_TRUE(same_frame(play(fixtures / "recorded-on-linux.scr"), fixtures / "recorded-on-linux.png"));
+}
+
+// SIGTERM, SIGINT and SIGHUP end the program as the close box does: through the message queue,
+// so that the recording's held-back run still reaches the file and the status is 0.
+class TerminationSignal : public MainLoop, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TerminationSignal, EndsTheProgramAsTheCloseBoxDoes) {
+    bool destroyed_by_close = false;
+    driver_.at_ms(20, [&] {
+        driver_.press_ctrl_letter(graphics(), 'R');
+        click(add_bug);
+    });
+    driver_.at_ms(400, [&] { std::raise(GetParam()); });
+    // Had the signal not ended the program, the close box would.
+    driver_.at_ms(5000, [&] {
+        destroyed_by_close = true;
+        driver_.close(graphics());
+    });
+    ASSERT_EQ(bugwalk::run_bug_walk(nullptr, nullptr, const_cast<char*>(""), SW_SHOWNORMAL), 0);
+    EXPECT_FALSE(destroyed_by_close);
+    EXPECT_LT(driver_.now_ms(), 1000);
+
+    const std::string recorded = read_bytes(script_name);
+    const std::size_t run = recorded.find("KD508_PERIODIC(");
+    ASSERT_EQ(recorded.rfind("KD508_MOUSE(", 0), 0u) << recorded;
+    ASSERT_NE(run, std::string::npos) << "the held-back run is missing: " << recorded;
+    EXPECT_GT(std::atoi(recorded.c_str() + run + 15), 0);
+    EXPECT_EQ(recorded.back(), '\n');
+}
+
+INSTANTIATE_TEST_SUITE_P(Posix, TerminationSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+// A program stuck outside its event wait never takes the first signal; the second ends it.
+TEST(TerminationSignalTwice, EndsAProgramThatHasNotTakenTheFirst) {
+    EXPECT_EXIT(
+        {
+            kd508::headless::Driver driver;
+            std::raise(SIGTERM);
+            std::raise(SIGTERM);
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@ Run as: python3 bugwalk_e2e.py PATH/TO/bugwalk"""
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -332,6 +333,29 @@ class CloseBoxTest(BugwalkTestCase):
         # The window manager turns Alt+F4 into the close request that the close box sends.
         program.display.xdotool("key", "alt+F4")
         self.assertEqual(program.wait_for_exit(), 0)
+
+
+class TerminationSignalTest(BugwalkTestCase):
+    def test_termination_signals_end_the_program_as_the_close_box_does(self):
+        script_path = os.path.join(self.directory, "KD508.SCR")
+        for signal_number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(signal=signal_number.name):
+                if os.path.exists(script_path):
+                    os.remove(script_path)
+                program = self.start()
+                program.focus(program.graphics)
+                program.key("ctrl+r")
+                before = program.graphics_client()
+                program.click_button("Add Bug")
+                # The second bug shows; the walk going on after it means periodic events that
+                # the recording holds back as one run until the program ends.
+                after_click = program.wait_until_changed(before)
+                program.wait_until_changed(after_click)
+                program.process.send_signal(signal_number)
+                self.assertEqual(program.wait_for_exit(), 0)
+                lines = (read_file(script_path) or "").splitlines()
+                self.assertIn("KD508_MOUSE(%d, %d);" % session.button_centre("Add Bug"), lines)
+                self.assertTrue(lines[-1].startswith("KD508_PERIODIC("), lines)
 
 
 if __name__ == "__main__":

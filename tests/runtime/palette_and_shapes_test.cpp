@@ -33,6 +33,33 @@ TEST_F(Shapes, ColoursInsideThePalettePassSilentlyAndOthersBecomeRed) {
                                           "Illegal color -2147483648; using RED.\n"));
 }
 
+// The palette written out by hand, so that no colour or name can change unnoticed: each is drawn
+// through the public call and read back from the canvas and the log.
+TEST_F(Shapes, EveryPaletteColourIsDrawnWithItsOwnValueAndName) {
+    struct Named {
+        COLORREF colour;
+        const char* name;
+    };
+    const Named palette[] = {
+        {RGB(0, 0, 0), "black"},          {RGB(255, 255, 255), "white"},    {RGB(255, 0, 0), "red"},
+        {RGB(0, 255, 0), "green"},        {RGB(0, 0, 255), "blue"},         {RGB(255, 255, 0), "yellow"},
+        {RGB(255, 0, 255), "magenta"},    {RGB(0, 255, 255), "cyan"},       {RGB(153, 0, 204), "purple"},
+        {RGB(0, 51, 153), "navy blue"},   {RGB(153, 102, 153), "dusty plum"}, {RGB(153, 255, 255), "ice blue"},
+        {RGB(153, 255, 204), "turquoise"}, {RGB(255, 102, 0), "orange"},    {RGB(153, 102, 51), "brown"},
+        {RGB(255, 153, 204), "pink"},     {RGB(255, 255, 153), "chalk"},    {RGB(204, 153, 51), "gold"},
+        {RGB(255, 153, 102), "peach"},    {RGB(0, 102, 51), "forest green"}, {RGB(51, 204, 153), "sea green"},
+        {RGB(153, 153, 51), "olive"},     {RGB(128, 128, 128), "50% gray"}, {RGB(204, 204, 204), "20% gray"},
+    };
+    ASSERT_EQ(std::size(palette), static_cast<std::size_t>(palette_size));
+    for (int index = 0; index < palette_size; ++index) {
+        empty_ring();
+        KD508_circle(index, 0, 0, 2);
+        EXPECT_EQ(logical_pixel(0, 0), palette[index].colour) << "colour " << index;
+        EXPECT_THAT(ring_lines(), ElementsAre(std::string(palette[index].name) + " circle at (0,0), radius 2\n"))
+            << "colour " << index;
+    }
+}
+
 TEST_F(Shapes, ClearLeavesAWhiteCanvasInABlackFrame) {
     KD508_circle(KD508_BLUE, 0, 0, 50);
     runtime_state().canvas_dirty = 0;
@@ -220,6 +247,26 @@ TEST_F(Shapes, ExtremeArgumentsDrawWhatFallsOnTheCanvas) {
     KD508_rectangle(KD508_RED, INT_MIN, INT_MAX, INT_MAX, INT_MIN, 0);
     EXPECT_EQ(GetPixel(canvas(), 0, 0), red);
     EXPECT_EQ(GetPixel(canvas(), 600, 539), red);
+}
+
+// A shape cut far off the canvas paints there what the whole shape would: the cut keeps each
+// axis and each end where it belongs.
+TEST_F(Shapes, ShapesCutFarOffTheCanvasKeepTheirSideAndLength) {
+    // Beyond the 32-bit range on the canvas only to the right: a wedge from x = 0 rightwards.
+    KD508_triangle(KD508_RED, INT_MAX, 0, 0, 100, 0, -100, 0);
+    for (const auto& [x, y] : {std::pair{0, 0}, {290, 0}, {290, 98}, {290, -98}, {150, 50}}) {
+        EXPECT_EQ(logical_pixel(x, y), red) << x << "," << y;
+    }
+    EXPECT_EQ(logical_pixel(-1, 0), white);
+    EXPECT_EQ(logical_pixel(-290, 0), white);
+
+    // A line that comes from a billion pixels away ends where it ends, its last pixel left out.
+    KD508_clear();
+    KD508_line(KD508_RED, -1'000'000'000, 10, 100, 10, 0);
+    EXPECT_EQ(logical_pixel(-290, 10), red);
+    EXPECT_EQ(logical_pixel(99, 10), red);
+    EXPECT_EQ(logical_pixel(100, 10), white);
+    EXPECT_EQ(logical_pixel(290, 10), white);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "gdi_objects.h"
 #include "input_sink.h"
+#include "termination_signal.h"
 
 namespace kd508::platform {
 
@@ -17,7 +18,10 @@ void reset_platform(std::unique_ptr<Presenter> presenter) {
     state = PlatformState{};
     state.presenter = std::move(presenter);
     create_stock_objects();
-    if (state.presenter) state.presenter->attach(layer_input_sink());
+    if (state.presenter) {
+        state.presenter->attach(layer_input_sink());
+        install_termination_handlers();
+    }
 }
 
 }  // namespace kd508::platform

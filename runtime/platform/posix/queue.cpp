@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "keyboard.h"
+#include "termination_signal.h"
 #include "timer.h"
 #include "window.h"
 
@@ -57,6 +58,25 @@ std::optional<std::int64_t> earlier(std::optional<std::int64_t> a, std::optional
     return std::min(*a, *b);
 }
 
+// A termination signal closes the program's first window as its close box would; a program
+// without a window is told to quit.
+void close_first_window_on_termination() {
+    if (!take_termination_request()) return;
+    HWND first = nullptr;
+    PresenterWindowId first_id = 0;
+    platform_state().windowing.windows.for_each([&](void* handle, const Window& window) {
+        if (!window.destroying && (!first || window.presenter_id < first_id)) {
+            first = static_cast<HWND>(handle);
+            first_id = window.presenter_id;
+        }
+    });
+    if (first) {
+        post_input(first, WM_CLOSE, 0, 0);
+    } else {
+        PostQuitMessage(0);
+    }
+}
+
 bool anything_retrievable() {
     post_quit_when_due();
     if (!queue().posted.empty() || queue().quit_posted || window_needing_paint(nullptr)) return true;
@@ -74,6 +94,7 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT
     if (!message) return FALSE;
     if (presenter()) presenter()->poll();
     post_quit_when_due();
+    close_first_window_on_termination();
     const bool removing = (remove & PM_REMOVE) != 0;
     const DWORD time = static_cast<DWORD>(now());
 
@@ -147,7 +168,7 @@ void WINAPI PostQuitMessage(int exit_code) {
 BOOL WINAPI WaitMessage(void) {
     // Sleeps only while nothing could be retrieved: the next timer's due time bounds the sleep,
     // and any input the presenter delivers ends it.
-    if (anything_retrievable() || !presenter()) return TRUE;
+    if (anything_retrievable() || termination_pending() || !presenter()) return TRUE;
     presenter()->wait(earlier(next_timer_due(), queue().quit_at_ms));
     return TRUE;
 }

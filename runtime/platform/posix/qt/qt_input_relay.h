@@ -17,6 +17,9 @@ public:
         return was;
     }
 
+    // Something other than input needs the layer's attention (a termination signal).
+    void wake() { delivered_ = true; }
+
     void key(PresenterWindowId window, bool down, unsigned virtual_key, unsigned char character,
              bool auto_repeat) override {
         if (arrived()) layer_->key(window, down, virtual_key, character, auto_repeat);

@@ -9,10 +9,12 @@
 #include <QElapsedTimer>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "../no_display.h"
 #include "../presenter.h"
+#include "../termination_signal.h"
 #include "qt_client_widget.h"
 #include "qt_input_relay.h"
 #include "qt_top_level_window.h"
@@ -42,6 +44,12 @@ public:
         // Closing is the window procedure's business, never the toolkit's.
         QApplication::setQuitOnLastWindowClosed(false);
         clock_.start();
+        // A termination signal ends a wait as input does; the queue then closes the window.
+        install_termination_handlers();
+        if (termination_wake_descriptor() >= 0) {
+            auto* wake = new QSocketNotifier(termination_wake_descriptor(), QSocketNotifier::Read, &application_);
+            QObject::connect(wake, &QSocketNotifier::activated, [this] { relay_.wake(); });
+        }
     }
 
     ~QtPresenter() override {
