@@ -151,6 +151,14 @@ TEST_F(Windowing, ScreenSizeAndTheResizedTextWindowFollowThePresenter) {
     RECT outer{};
     GetWindowRect(window, &outer);
     EXPECT_EQ(outer.right - outer.left, 808);
+
+    // A size no one could drag the window to is held to the screen; a negative one to nothing.
+    driver.resize_client(window, 2147483647, 70000);
+    EXPECT_EQ(driver.client_width(window), 1280);
+    EXPECT_EQ(driver.client_height(window), 1024);
+    driver.resize_client(window, -5, -2147483647 - 1);
+    EXPECT_EQ(driver.client_width(window), 0);
+    EXPECT_EQ(driver.client_height(window), 0);
 }
 
 TEST_F(Windowing, BitBltCopiesAndClipsBetweenBitmaps) {

@@ -153,8 +153,12 @@ void kd508::platform::menu_bar_changed(HWND handle) {
 void kd508::platform::resize_client_area(HWND handle, int client_width, int client_height) {
     Window* window = find_window(handle);
     if (!window || !(window->style & WS_THICKFRAME)) return;
-    client_width = std::max(client_width, 0);
-    client_height = std::max(client_height, 0);
+    // Windows lets nobody drag a window beyond its largest tracking size, the screen and a
+    // little; a presenter that reports more (or a negative size) is held to the screen, so a
+    // client buffer never grows past what could be shown.
+    const ScreenSize screen = presenter() ? presenter()->screen_size() : ScreenSize{};
+    client_width = std::clamp(client_width, 0, std::max(screen.width, 0));
+    client_height = std::clamp(client_height, 0, std::max(screen.height, 0));
     // The outer size follows the client size the user chose.
     window->geometry.outer_width += client_width - window->geometry.client_width;
     window->geometry.outer_height += client_height - window->geometry.client_height;
