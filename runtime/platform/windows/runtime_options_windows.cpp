@@ -230,10 +230,11 @@ void transcript_line(const char* text) {
     std::fflush(transcript);
 }
 
-// The window is still there and shows the last frame the program drew. A screenshot that
-// cannot be written ends the process with status 1 here, the program's last call into the
-// runtime: Windows gives no other way to tell a program with its own main() from one started
-// through WinMain, whose status the runtime could otherwise change.
+// Unless it was closed, the window is still there and shows the last frame the program drew.
+// A screenshot that cannot be written ends the process with status 1 here, at the program's
+// last call into the runtime: the runtime never sees the status WinMain returns, and cannot
+// tell a program with its own main() from one started through WinMain, so it cannot leave
+// the status to the program as the Linux build does for a program with its own main().
 void runtime_closing() {
     const bool screenshot_written = take_requested_screenshot();
     if (run().transcript != nullptr) std::fclose(run().transcript);
