@@ -2,7 +2,8 @@
 # Checks the Windows program under Wine: that it needs no DLL beyond those every Windows machine
 # has, that it carries its icon, manifest and version, that it starts, reacts to clicks and keys, records a script with CR LF line ends that
 # plays back to the same frame, plays a script recorded by the Linux build to the frame the
-# Linux build showed, and quits with Ctrl+Q and status 0. Each run makes a Wine prefix of its
+# Linux build showed, writes that frame as a PNG screenshot when asked, and quits with Ctrl+Q
+# and status 0. Each run makes a Wine prefix of its
 # own in a temporary directory and removes it afterwards.
 # Usage: scripts/test-wine.sh [Windows build directory]
 set -euo pipefail
@@ -16,8 +17,9 @@ time_limit_seconds=900
 [ -f "$program" ] || "$root/scripts/build-windows.sh" "$build"
 
 # The DLLs that come with Windows itself; anything else would have to be shipped beside the
-# program.
-system_dlls='^(KERNEL32|USER32|GDI32|msvcrt)\.dll$'
+# program. ole32 is the COM library through which a screenshot reaches the system's own PNG
+# encoder; it is part of every Windows, as that encoder is.
+system_dlls='^(KERNEL32|USER32|GDI32|msvcrt|ole32)\.dll$'
 imports="$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^[[:space:]]*DLL Name: //p')"
 unexpected="$(grep -Eiv "$system_dlls" <<<"$imports" || true)"
 if [ -n "$unexpected" ]; then

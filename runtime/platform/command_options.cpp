@@ -158,11 +158,9 @@ std::string options_help(const std::string& program_name, OptionSet offered) {
     text += full ? "  --run-for MS         end the run with a quit after MS milliseconds (of virtual\n"
                    "                       time when headless)\n"
                  : "  --run-for MS         end the run with a quit after MS milliseconds\n";
-    if (full) {
-        text +=
-            "  --screenshot FILE    when the program ends, write what the graphics window shows\n"
-            "                       as a PNG image\n";
-    }
+    text +=
+        "  --screenshot FILE    when the program ends, write what the graphics window shows\n"
+        "                       as a PNG image\n";
     text +=
         "  --transcript FILE    write every line the text window would show with logging on\n"
         "                       from the start, one per line, as the program runs\n"
@@ -171,7 +169,8 @@ std::string options_help(const std::string& program_name, OptionSet offered) {
     text += full ? " and the toolkit.\n" : ".\n";
     text += full ? "Exit status: the program's own; 1 when a headless playback stops at a bad line or\n"
                    "no display is found; 2 for a mistake in the options.\n"
-                 : "Exit status: the program's own; 2 for a mistake in the options.\n";
+                 : "Exit status: the program's own; 1 when the screenshot cannot be written; 2 for a\n"
+                   "mistake in the options.\n";
     return text;
 }
 

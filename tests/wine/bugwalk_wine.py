@@ -60,6 +60,15 @@ def differing_pixels(actual, expected):
     return sum(1 for a, e in zip(actual.pixels, expected.pixels) if a != e)
 
 
+def logical_region_of_client(client, left, top, right, bottom):
+    """The part of a picture of the whole client area over the logical rectangle from (left,
+    top) to (right, bottom), corners included, y upward. The origin is the client's centre,
+    rounded down, as the runtime places it, so the same part of the drawing is found whatever
+    height Wine gave the client area."""
+    origin_x, origin_y = client.width // 2, client.height // 2
+    return client.crop(origin_x + left, origin_y - top, right - left + 1, top - bottom + 1)
+
+
 def save_image(image, name):
     os.makedirs(OUTPUT_DIRECTORY, exist_ok=True)
     path = os.path.join(OUTPUT_DIRECTORY, name + ".png")
@@ -111,12 +120,12 @@ class WineTestCase(unittest.TestCase):
             program.kill()
         shutil.rmtree(self.directory, ignore_errors=True)
 
-    def start(self, script=None):
+    def start(self, script=None, arguments=()):
         """Starts the program, with a copy of the script as its KD508.SCR when one is given,
         and waits for its first frame, which shows a red bug."""
         if script is not None:
             shutil.copyfile(script, os.path.join(self.directory, SCRIPT_NAME))
-        program = WineBugwalk(self.display, self.prefix, PROGRAM, self.directory)
+        program = WineBugwalk(self.display, self.prefix, PROGRAM, self.directory, arguments)
         self.programs.append(program)
         wait_until(lambda: red_columns(self.walk_area(program)), REACTION_SECONDS, "the first frame")
         return program
@@ -275,15 +284,22 @@ class CommandLineTest(WineTestCase):
         usage = self.run_program(["--help"])
         self.assertEqual(usage.returncode, 0)
         self.assertIn(b"--transcript FILE", usage.stdout)
+        self.assertIn(b"--screenshot FILE", usage.stdout)
         self.assertNotIn(b"--headless", usage.stdout)
+        os.mkdir(os.path.join(self.directory, "shots"))
         for arguments, words in ((["--frobnicate"], b"unknown option --frobnicate"),
-                                 (["--screenshot", "a.png"], b"not available in the Windows build"),
-                                 (["--play", "missing.scr"], b"cannot play missing.scr")):
+                                 (["--headless"], b"--headless is not available in the Windows build"),
+                                 (["--play", "missing.scr"], b"cannot play missing.scr"),
+                                 (["--screenshot", "nowhere/a.png"],
+                                  b"cannot write the screenshot nowhere/a.png: no directory nowhere"),
+                                 (["--screenshot", "shots"], b"cannot write the screenshot shots: it is a directory")):
             refused = self.run_program(arguments)
             self.assertEqual(refused.returncode, 2, arguments)
             self.assertIn(words, refused.stderr, arguments)
+        # Refused before anything was made: the check for a writable path leaves no file behind.
+        self.assertEqual(sorted(os.listdir(self.directory)), ["shots"])
 
-    def test_a_given_script_plays_and_the_transcript_is_the_linux_one(self):
+    def test_a_given_script_plays_and_the_transcript_and_screenshot_are_the_linux_ones(self):
         # The Linux build's golden transcript of the same script, up to the script's end: after
         # it a headless run quits, while this one animates until --run-for ends it.
         with open(os.path.join(CLI, "golden", "walk.transcript"), "rb") as stream:
@@ -291,12 +307,61 @@ class CommandLineTest(WineTestCase):
         end_line = b"EOF encountered in script file walk.scr\n"
         expected = expected[:expected.index(end_line) + len(end_line)]
         shutil.copyfile(os.path.join(CLI, "scripts", "walk.scr"), os.path.join(self.directory, "walk.scr"))
-        finished = self.run_program(["--play", "walk.scr", "--transcript", "walk.txt", "--run-for", "4000"])
+        # A screenshot that is already there is replaced.
+        with open(os.path.join(self.directory, "walk.png"), "wb") as stream:
+            stream.write(b"an older picture")
+        finished = self.run_program(["--play", "walk.scr", "--transcript", "walk.txt", "--run-for", "4000",
+                                     "--screenshot", "walk.png"])
         self.assertEqual(finished.returncode, 0, finished.stderr.decode(errors="replace"))
         with open(os.path.join(self.directory, "walk.txt"), "rb") as stream:
             transcript = stream.read()
         self.assertEqual(transcript[:len(expected)], expected)
         self.assertFalse(os.path.exists(os.path.join(self.directory, SCRIPT_NAME)))
+
+        # The screenshot shows the whole client area, which is the Linux one or, with no window
+        # manager, two rows taller; after the script the animation stands halted, so the frame
+        # is the one the Linux build ended its headless run on.
+        shot = screen.read_png(os.path.join(self.directory, "walk.png"))
+        linux = screen.read_png(os.path.join(CLI, "golden", "walk.png"))
+        self.assertEqual(shot.width, linux.width)
+        self.assertIn(shot.height, (linux.height, linux.height + 2))
+        self.assert_same_frame(logical_region_of_client(shot, *WALK_AREA),
+                               logical_region_of_client(linux, *WALK_AREA), "walk_screenshot")
+
+    def test_closing_the_window_leaves_the_frame_it_showed_as_the_screenshot(self):
+        # The window is destroyed before the program ends; what it showed when asked to close
+        # is what the screenshot holds, the same to the pixel as the screen.
+        program = self.start(arguments=["--screenshot", "closed.png"])
+        program.click_button("Stop")
+        shown = self.wait_for_still_walk_area(program)
+        program.focus(program.graphics)
+        program.key("alt+F4")
+        self.assertEqual(program.wait_for_exit(REACTION_SECONDS), 0)
+        self.assertEqual(program.process.stdout.read(), b"")
+        shot = screen.read_png(os.path.join(self.directory, "closed.png"))
+        self.assertEqual((shot.width, shot.height), (program.client.width, program.client.height))
+        self.assert_same_frame(logical_region_of_client(shot, *WALK_AREA), shown, "closed_screenshot")
+
+    def test_a_screenshot_that_cannot_be_written_at_the_end_gives_status_1(self):
+        # The path is writable when the options are read; it is taken away while the program
+        # runs, by a directory of the same name.
+        environment = self.display.environment()
+        environment.update(self.prefix.environment)
+        process = subprocess.Popen([WINE_LOADER, PROGRAM, "--run-for", "8000", "--screenshot", "taken.png"],
+                                   cwd=self.directory, env=environment, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE)
+        try:
+            wait_until(lambda: self.display.xdotool("search", "--onlyvisible", "--name",
+                                                    "^%s$" % session.GRAPHICS_TITLE).strip(),
+                       STARTUP_SECONDS, "the graphics window")
+            os.mkdir(os.path.join(self.directory, "taken.png"))
+            _, errors = process.communicate(timeout=STARTUP_SECONDS)
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.communicate()
+        self.assertEqual(process.returncode, 1, errors.decode(errors="replace"))
+        self.assertIn(b"bugwalk: cannot write the screenshot taken.png: ", errors)
 
 
 class ProgramInCTest(WineTestCase):

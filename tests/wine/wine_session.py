@@ -85,12 +85,12 @@ class Client:
 class WineBugwalk(session.Bugwalk):
     """bugwalk.exe started by the Wine loader in a directory of its own."""
 
-    def __init__(self, display, prefix, program, directory):
+    def __init__(self, display, prefix, program, directory, arguments=()):
         self.display = display
         self.directory = directory
         environment = display.environment()
         environment.update(prefix.environment)
-        self.process = subprocess.Popen([WINE_LOADER, program], cwd=directory, env=environment,
+        self.process = subprocess.Popen([WINE_LOADER, program] + list(arguments), cwd=directory, env=environment,
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         self.graphics = self.find_window(session.GRAPHICS_TITLE)
         self.text = self.find_window(session.TEXT_TITLE)

@@ -13,6 +13,7 @@
 
 #include "../command_options.h"
 #include "../runtime_options.h"
+#include "screenshot_wic.h"
 
 #ifndef KD508_VERSION
 #error "KD508_VERSION must name the project's version"
@@ -27,6 +28,12 @@ struct WindowsRun {
     std::string program_name = "bugwalk";
     std::string initial_script;
     std::FILE* transcript = nullptr;
+    std::string screenshot_path;
+    HWND graphics_window = nullptr;
+    WNDPROC graphics_window_proc = nullptr;
+    // What the graphics window showed when it was closed before the program ended.
+    kd508::platform::ClientPicture closed_client;
+    bool client_kept = false;
 };
 
 WindowsRun& run() {
@@ -77,6 +84,71 @@ void tell(const std::string& text, bool error) {
     end_with(name + ": " + problem + " (see " + name + " --help)\n", true, option_error_status);
 }
 
+std::string directory_of(const std::string& path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) return ".";
+    return separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
+}
+
+bool is_directory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The screenshot is written only when the program ends; a path that cannot take it is found
+// out now, before any window exists, and the file is left as it was.
+std::string check_screenshot_path(const std::string& path) {
+    const std::string cannot = "cannot write the screenshot " + path + ": ";
+    if (is_directory(path)) return cannot + "it is a directory";
+    const std::string directory = directory_of(path);
+    if (!is_directory(directory)) return cannot + "no directory " + directory;
+    const bool existed = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::FILE* file = std::fopen(path.c_str(), existed ? "r+b" : "wb");
+    if (file == nullptr) return cannot + std::strerror(errno);
+    std::fclose(file);
+    if (!existed) std::remove(path.c_str());
+    return {};
+}
+
+// Closing the graphics window destroys it before the program ends, and hidden or destroyed it
+// shows nothing: what it shows is kept as it is asked to close.
+LRESULT CALLBACK keep_client_on_close(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    WindowsRun& state = run();
+    if (message == WM_CLOSE && window == state.graphics_window) {
+        state.client_kept = kd508::platform::capture_client(window, state.closed_client);
+    }
+    return CallWindowProcA(state.graphics_window_proc, window, message, wparam, lparam);
+}
+
+void report_problem(const std::string& message) { tell(run().program_name + ": " + message + "\n", true); }
+
+// False when a screenshot was asked for and could not be written; the problem has been told.
+bool take_requested_screenshot() {
+    WindowsRun& state = run();
+    if (state.screenshot_path.empty()) return true;
+    kd508::platform::ClientPicture shown;
+    bool captured = false;
+    if (state.graphics_window != nullptr && IsWindow(state.graphics_window)) {
+        captured = kd508::platform::capture_client(state.graphics_window, shown);
+    } else if (state.client_kept) {
+        shown = std::move(state.closed_client);
+        captured = true;
+    } else if (state.graphics_window == nullptr) {
+        report_problem("no screenshot written: the program never opened its graphics window");
+        return false;
+    }
+    const std::string& path = state.screenshot_path;
+    if (!captured) {
+        report_problem("cannot write the screenshot " + path + ": the graphics window's pixels cannot be read");
+        return false;
+    }
+    if (std::string problem = kd508::platform::write_png_image(path, shown); !problem.empty()) {
+        report_problem("cannot write the screenshot " + path + ": " + problem);
+        return false;
+    }
+    return true;
+}
+
 // --run-for: a thread timer whose procedure the message dispatch calls.
 void CALLBACK quit_when_time_is_up(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
@@ -101,12 +173,15 @@ void read_options() {
     if (options.help) end_with(kd508::platform::options_help(state.program_name, kd508::platform::OptionSet::windows), false, 0);
     if (options.version) end_with(state.program_name + " (KD508 runtime) " KD508_VERSION "\n", false, 0);
     if (options.headless) refuse("--headless is not available in the Windows build");
-    if (!options.screenshot.empty()) refuse("--screenshot is not available in the Windows build");
     if (!options.play.empty()) {
         std::FILE* script = std::fopen(options.play.c_str(), "rb");
         if (script == nullptr) refuse("cannot play " + options.play + ": " + std::strerror(errno));
         std::fclose(script);
         state.initial_script = options.play;
+    }
+    if (!options.screenshot.empty()) {
+        if (std::string problem = check_screenshot_path(options.screenshot); !problem.empty()) refuse(problem);
+        state.screenshot_path = options.screenshot;
     }
     if (!options.transcript.empty()) {
         // Binary, so that a transcript has the same bytes as one written on Linux.
@@ -128,7 +203,13 @@ void runtime_opening() {
     read_options();
 }
 
-void runtime_opened(void*) {}
+void runtime_opened(void* graphics_window) {
+    WindowsRun& state = run();
+    state.graphics_window = static_cast<HWND>(graphics_window);
+    if (state.screenshot_path.empty() || state.graphics_window == nullptr) return;
+    state.graphics_window_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        state.graphics_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&keep_client_on_close)));
+}
 
 const char* initial_script() { return run().initial_script.empty() ? nullptr : run().initial_script.c_str(); }
 
@@ -149,9 +230,19 @@ void transcript_line(const char* text) {
     std::fflush(transcript);
 }
 
+// Unless it was closed, the window is still there and shows the last frame the program drew.
+// A screenshot that cannot be written ends the process with status 1 here, at the program's
+// last call into the runtime: the runtime never sees the status WinMain returns, and cannot
+// tell a program with its own main() from one started through WinMain, so it cannot leave
+// the status to the program as the Linux build does for a program with its own main().
 void runtime_closing() {
+    const bool screenshot_written = take_requested_screenshot();
     if (run().transcript != nullptr) std::fclose(run().transcript);
     run().transcript = nullptr;
+    if (!screenshot_written) {
+        std::fflush(nullptr);
+        std::exit(1);
+    }
 }
 
 }  // namespace kd508::runtime_options
