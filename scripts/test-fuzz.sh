@@ -10,6 +10,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-fuzz}"
 seconds="${KD508_FUZZ_SECONDS:-60}"
+# The same seed every run, so that a run's inputs come in the same order and what one run finds,
+# the next finds again (KD508_FUZZ_SEED=0 lets libFuzzer pick one).
+seed="${KD508_FUZZ_SEED:-1}"
 targets=(script_reader_fuzz drawing_calls_fuzz event_stream_fuzz)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
@@ -32,7 +35,7 @@ for target in "${targets[@]}"; do
   seeds="$root/fuzz/corpus/${target%_fuzz}"
   mkdir -p "$work/$target"
   # Caches that grow across inputs are no leak, so leaks are not looked for per input.
-  if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=4096 \
+  if "$build/fuzz/$target" -max_total_time="$seconds" -seed="$seed" -timeout=20 -rss_limit_mb=4096 -max_len=4096 \
        -detect_leaks=0 -print_final_stats=1 -artifact_prefix="$findings/$target-" \
        "$work/$target" "$seeds" >"$work/$target.log" 2>&1; then
     status=passed
