@@ -12,11 +12,12 @@ import subprocess
 import sys
 import tempfile
 import unittest
-import zlib
 
 PROGRAM = None
 VERSION = None
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+import screen  # noqa: E402  (the end-to-end checks' PNG reader)
 SCRIPTS = os.path.join(HERE, "scripts")
 GOLDEN = os.path.join(HERE, "golden")
 OUTPUT_DIRECTORY = os.environ.get("KD508_TEST_OUTPUT", os.path.join(tempfile.gettempdir(), "bugwalk-cli"))
@@ -53,44 +54,9 @@ def describe(process):
 
 
 def png_pixels(path):
-    """Width, height and the RGB bytes of an 8-bit RGB PNG without interlacing."""
-    with open(path, "rb") as stream:
-        data = stream.read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", path + " is no PNG file"
-    position, compressed, header = 8, b"", None
-    while position < len(data):
-        length = int.from_bytes(data[position:position + 4], "big")
-        kind = data[position + 4:position + 8]
-        body = data[position + 8:position + 8 + length]
-        if kind == b"IHDR":
-            header = body
-        elif kind == b"IDAT":
-            compressed += body
-        position += 12 + length
-    width, height = int.from_bytes(header[0:4], "big"), int.from_bytes(header[4:8], "big")
-    assert header[8] == 8 and header[9] == 2 and header[12] == 0, path + " is not 8-bit RGB"
-    raw = zlib.decompress(compressed)
-    stride, pixels, previous = width * 3, bytearray(), bytearray(width * 3)
-    for row in range(height):
-        start = row * (stride + 1)
-        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
-        for i in range(stride):
-            left = line[i - 3] if i >= 3 else 0
-            up, up_left = previous[i], previous[i - 3] if i >= 3 else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + up) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 0xFF
-            elif kind == 4:
-                estimate = left + up - up_left
-                distances = (abs(estimate - left), abs(estimate - up), abs(estimate - up_left))
-                predictor = (left, up, up_left)[distances.index(min(distances))]
-                line[i] = (line[i] + predictor) & 0xFF
-        pixels += line
-        previous = line
-    return width, height, bytes(pixels)
+    """Width, height and the pixels of an 8-bit RGB PNG, read as the end-to-end checks read theirs."""
+    image = screen.read_png(path)
+    return image.width, image.height, image.pixels
 
 
 class Scratch(unittest.TestCase):
