@@ -123,7 +123,58 @@ class Window:
         self.left, self.top, self.width, self.height = left, top, width, height
 
 
-class Bugwalk:
+class WatchedProgram:
+    """Waits on a running bugwalk by what its graphics window shows, shared by the checks on
+    every display. A subclass gives graphics_client() and assert_running(), the process, and
+    its deadlines in seconds."""
+
+    change_seconds = 5
+    still_seconds = 10
+    still_ticks = 3
+    exit_seconds = 10
+
+    def wait_for_graphics(self, condition, deadline_seconds, what):
+        def check():
+            self.assert_running()
+            client = self.graphics_client()
+            return client if condition(client) else None
+        return wait_until(check, deadline_seconds, what)
+
+    def wait_until_changed(self, reference, deadline_seconds=None):
+        return self.wait_for_graphics(lambda client: client != reference, deadline_seconds or self.change_seconds,
+                                      "the graphics window to change")
+
+    def wait_until_still(self, deadline_seconds=None, ticks=None):
+        """Waits until the graphics client stays the same over several timer periods, and
+        returns it."""
+        span = (ticks or self.still_ticks) * TIMER_PERIOD_SECONDS
+        state = {"image": None, "since": 0.0}
+
+        def still():
+            self.assert_running()
+            client = self.graphics_client()
+            now = time.monotonic()
+            if client != state["image"]:
+                state["image"], state["since"] = client, now
+                return None
+            return client if now - state["since"] >= span else None
+        return wait_until(still, deadline_seconds or self.still_seconds, "the graphics window to stand still")
+
+    def wait_for_exit(self, deadline_seconds=None):
+        # A program still there after the deadline has hung, and its stacks say where.
+        deadline_seconds = deadline_seconds or self.exit_seconds
+        try:
+            return self.process.wait(timeout=deadline_seconds)
+        except subprocess.TimeoutExpired:
+            stacks = ""
+            if shutil.which("gdb"):
+                stacks = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt"],
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                        timeout=60).stdout.decode(errors="replace")
+            raise Timeout("bugwalk did not end within %d s\n%s" % (deadline_seconds, stacks))
+
+
+class Bugwalk(WatchedProgram):
     """The real program, started in a directory of its own on the given display."""
 
     def __init__(self, display, program, directory):
@@ -208,41 +259,6 @@ class Bugwalk:
         # A character that no key of the keyboard map types is sent by mapping a spare key to it
         # for the time of the delay; the program must read the map before it is taken back.
         self.display.xdotool("type", "--delay", 150, text)
-
-    # ---- waiting for what the screen shows ----
-
-    def wait_for_graphics(self, condition, deadline_seconds, what):
-        def check():
-            self.assert_running()
-            client = self.graphics_client()
-            return client if condition(client) else None
-        return wait_until(check, deadline_seconds, what)
-
-    def wait_until_changed(self, reference, deadline_seconds=5):
-        return self.wait_for_graphics(lambda client: client != reference, deadline_seconds,
-                                      "the graphics window to change")
-
-    def wait_until_still(self, deadline_seconds=10, ticks=3):
-        """Waits until the graphics client stays the same over several timer periods, and
-        returns it."""
-        span = ticks * TIMER_PERIOD_SECONDS
-        state = {"image": None, "since": 0.0}
-
-        def still():
-            self.assert_running()
-            client = self.graphics_client()
-            now = time.monotonic()
-            if client != state["image"]:
-                state["image"], state["since"] = client, now
-                return None
-            return client if now - state["since"] >= span else None
-        return wait_until(still, deadline_seconds, "the graphics window to stand still")
-
-    def wait_for_exit(self, deadline_seconds=10):
-        try:
-            return self.process.wait(timeout=deadline_seconds)
-        except subprocess.TimeoutExpired:
-            raise Timeout("bugwalk did not end within %d s" % deadline_seconds)
 
     def kill(self):
         if self.process.poll() is None:

@@ -191,8 +191,15 @@ class Compositor:
         shutil.rmtree(self.directory, ignore_errors=True)
 
 
-class WaylandBugwalk:
+class WaylandBugwalk(session.WatchedProgram):
     """The real program on the compositor, its windows found through the test seat."""
+
+    # A compositor's screenshots are slower than a framebuffer file's, and a loaded machine
+    # makes the end slower, not wrong.
+    change_seconds = 10
+    still_seconds = 15
+    still_ticks = 4
+    exit_seconds = 60
 
     def __init__(self, compositor, program, directory):
         self.compositor = compositor
@@ -253,45 +260,6 @@ class WaylandBugwalk:
     def click_button(self, name, repeat=1):
         for _ in range(repeat):
             self.click_logical(*session.button_centre(name))
-
-    # ---- waiting for what the compositor shows ----
-
-    def wait_for_graphics(self, condition, deadline_seconds, what):
-        def check():
-            self.assert_running()
-            client = self.graphics_client()
-            return client if condition(client) else None
-        return wait_until(check, deadline_seconds, what)
-
-    def wait_until_changed(self, reference, deadline_seconds=10):
-        return self.wait_for_graphics(lambda client: client != reference, deadline_seconds,
-                                      "the graphics window to change")
-
-    def wait_until_still(self, deadline_seconds=15, ticks=4):
-        span = ticks * session.TIMER_PERIOD_SECONDS
-        state = {"image": None, "since": 0.0}
-
-        def still():
-            self.assert_running()
-            client = self.graphics_client()
-            now = time.monotonic()
-            if client != state["image"]:
-                state["image"], state["since"] = client, now
-                return None
-            return client if now - state["since"] >= span else None
-        return wait_until(still, deadline_seconds, "the graphics window to stand still")
-
-    def wait_for_exit(self, deadline_seconds=60):
-        # Generous: a loaded machine makes the end slower, not wrong. A program that is still
-        # there after it has hung, and its stacks say where.
-        try:
-            return self.process.wait(timeout=deadline_seconds)
-        except subprocess.TimeoutExpired:
-            stacks = ""
-            if shutil.which("gdb"):
-                stacks = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt"],
-                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60).stdout.decode(errors="replace")
-            raise Timeout("bugwalk did not end within %d s\n%s" % (deadline_seconds, stacks))
 
     def kill(self):
         if self.process.poll() is None:
