@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform_state.h"
+#include "process_ending.h"
 #include "program_start.h"
 #include "run_session.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
         status = 1;
     }
     status = kd508::platform::finish_program_run(status);
+    kd508::platform::record_ending_status(status);
     kd508::platform::reset_platform(nullptr);
     return status;
 }

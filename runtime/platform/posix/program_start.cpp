@@ -17,6 +17,7 @@
 #include "headless/headless_presenter.h"
 #include "no_display.h"
 #include "platform_state.h"
+#include "process_ending.h"
 #include "run_session.h"
 
 #ifndef KD508_VERSION
@@ -236,6 +237,7 @@ void runtime_opening() {
         std::exit(start.status);
     }
     platform::platform_state().run.started_by_runtime = true;
+    platform::record_ending_status_at_exit();
 }
 
 }  // namespace kd508::runtime_options

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include "../termination_signal.h"
 #include "qt_client_widget.h"
 #include "qt_input_relay.h"
+#include "qt_teardown_watchdog.h"
 #include "qt_top_level_window.h"
 
 namespace kd508::platform {
@@ -24,6 +26,9 @@ namespace {
 
 // A timer runs for at most this long; a later deadline is reached by waiting again.
 constexpr std::int64_t longest_timer_ms = 24 * 60 * 60 * 1000;
+
+// Closing the toolkit takes milliseconds; on a loaded machine, far less than this.
+constexpr std::chrono::milliseconds toolkit_teardown_limit{3000};
 
 // Tapping Alt alone would put the menu bar into keyboard mode and swallow the keys that follow,
 // which Windows programs without a system menu never see. Alt with a mnemonic still opens its
@@ -54,6 +59,8 @@ public:
 
     ~QtPresenter() override {
         for (auto& [id, window] : windows_) delete window;
+        // The application is destroyed after this body, while the watchdog is armed.
+        teardown_watchdog_.emplace(toolkit_teardown_limit);
     }
 
     void attach(InputSink& sink) override { relay_.attach(sink); }
@@ -131,6 +138,7 @@ private:
         return found == windows_.end() ? nullptr : found->second;
     }
 
+    std::optional<qt::TeardownWatchdog> teardown_watchdog_;  // declared first: outlives the application
     int argc_;  // QApplication keeps a reference to it for its whole life
     QApplication application_;
     QElapsedTimer clock_;
