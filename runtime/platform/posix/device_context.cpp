@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "changed_pixel_copy.h"
 #include "gdi_objects.h"
 #include "layer_counters.h"
+#include "pending_fills.h"
 #include "window.h"
 
 using namespace kd508::platform;
@@ -60,18 +62,27 @@ RECT clip_to(const kd508::raster::Surface& surface, std::int64_t left, std::int6
 
 DeviceContext* kd508::platform::find_device_context(HDC dc) { return gdi().contexts.find(dc); }
 
+BitmapObject* kd508::platform::target_bitmap(DeviceContext& dc) {
+    return dc.target == DeviceContext::Target::memory ? find_gdi<BitmapObject>(dc.bitmap) : nullptr;
+}
+
 kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {
-    switch (dc.target) {
-        case DeviceContext::Target::window:
-            if (Window* window = find_window(dc.window)) return window->client.surface();
-            break;
-        case DeviceContext::Target::memory:
-            if (auto* bitmap = find_gdi<BitmapObject>(dc.bitmap)) return bitmap->bits.surface();
-            break;
-        case DeviceContext::Target::screen:
-            break;
+    if (BitmapObject* bitmap = target_bitmap(dc)) {
+        settle_all_pending_fills(*bitmap);
+        return bitmap->bits.surface();
+    }
+    if (dc.target == DeviceContext::Target::window) {
+        if (Window* window = find_window(dc.window)) return window->client.surface();
     }
     return {};
+}
+
+kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, const kd508::raster::Box& device_area) {
+    if (BitmapObject* bitmap = target_bitmap(dc)) {
+        settle_pending_fills(*bitmap, device_area);
+        return bitmap->bits.surface();
+    }
+    return target_surface(dc);
 }
 
 void kd508::platform::note_drawn(DeviceContext& dc, const RECT& area) {
@@ -119,7 +130,9 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     DeviceContext* source = find_device_context(source_handle);
     if (!target || !source || raster_operation != SRCCOPY) return FALSE;
     const kd508::raster::Surface to = target_surface(*target);
-    const kd508::raster::Surface from = target_surface(*source);
+    // A source bitmap's pending boxes stay pending unless it is copied onto itself.
+    BitmapObject* source_bitmap = target_bitmap(*source);
+    const kd508::raster::Surface from = source_bitmap ? source_bitmap->bits.surface() : target_surface(*source);
     if (width <= 0 || height <= 0) return TRUE;
 
     // Clip the destination rectangle to both surfaces, moving the source with it.
@@ -133,6 +146,7 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
 
     const bool same_surface = to.pixels == from.pixels;
     if (same_surface) {
+        if (source_bitmap) settle_all_pending_fills(*source_bitmap);
         for (std::int64_t row = top; row < bottom; ++row) {
             // Overlapping copies within one surface go in the direction that reads before it writes.
             const std::int64_t y_out = shift_y < 0 ? bottom - 1 - (row - top) : row;
@@ -147,22 +161,14 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     // A program that redraws its whole picture and copies it to its window every frame changes
     // few of the window's pixels: only those that differ are written, and only their bounds are
     // reported, so that the presenter shows no more than what changed.
-    const std::size_t row_bytes = static_cast<std::size_t>(right - left) * sizeof(kd508::raster::Pixel);
-    RECT changed{static_cast<LONG>(right), static_cast<LONG>(bottom), static_cast<LONG>(left), static_cast<LONG>(top)};
-    for (std::int64_t row = top; row < bottom; ++row) {
-        auto* out = to.row(static_cast<int>(row)) + left;
-        const auto* in = from.row(static_cast<int>(row + shift_y)) + (left + shift_x);
-        if (std::memcmp(out, in, row_bytes) == 0) continue;
-        std::int64_t first = 0, last = right - left - 1;
-        while (out[first] == in[first]) ++first;
-        while (out[last] == in[last]) --last;
-        std::memcpy(out + first, in + first, static_cast<std::size_t>(last - first + 1) * sizeof(kd508::raster::Pixel));
-        changed.left = std::min<LONG>(changed.left, static_cast<LONG>(left + first));
-        changed.right = std::max<LONG>(changed.right, static_cast<LONG>(left + last + 1));
-        changed.top = std::min<LONG>(changed.top, static_cast<LONG>(row));
-        changed.bottom = static_cast<LONG>(row + 1);
+    std::span<const PendingFill> pending;
+    if (source_bitmap) pending = source_bitmap->pending_fills;
+    const kd508::raster::Box changed =
+        copy_changed_pixels(to, from, pending, kd508::raster::Box{left, top, right, bottom}, shift_x, shift_y);
+    if (!changed.empty()) {
+        note_drawn(*target, RECT{static_cast<LONG>(changed.left), static_cast<LONG>(changed.top),
+                                 static_cast<LONG>(changed.right), static_cast<LONG>(changed.bottom)});
     }
-    if (changed.left < changed.right) note_drawn(*target, changed);
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform_state.h"
+#include "raster/geometry.h"
 #include "raster/surface.h"
 
 namespace kd508::platform {
@@ -9,8 +10,16 @@ namespace kd508::platform {
 DeviceContext* find_device_context(HDC dc);
 
 // The pixels a device context draws on, in device coordinates: a window's client area, a
-// memory device context's bitmap, or an empty surface (the screen, a destroyed window).
+// memory device context's bitmap, or an empty surface (the screen, a destroyed window). A
+// bitmap's pending boxes are written first, so that every pixel holds its colour.
 raster::Surface target_surface(DeviceContext& dc);
+
+// The same surface, for a call that reads or writes no pixel outside device_area: only the
+// pending boxes there are written.
+raster::Surface target_surface_for(DeviceContext& dc, const raster::Box& device_area);
+
+// The bitmap a memory device context draws on, or null for any other target.
+BitmapObject* target_bitmap(DeviceContext& dc);
 
 // Reports drawing inside area (device pixels, right and bottom exclusive, already clipped to
 // the target). A window's presenter is told; a bitmap needs nothing.

@@ -13,6 +13,7 @@
 
 #include "device_context.h"
 #include "gdi_objects.h"
+#include "pending_fills.h"
 #include "raster/ellipse.h"
 #include "raster/polygon_fill.h"
 #include "raster/span.h"
@@ -20,6 +21,7 @@
 #include "raster/wide_ellipse.h"
 #include "raster/wide_stroke.h"
 
+using kd508::platform::BitmapObject;
 using kd508::platform::BrushObject;
 using kd508::platform::DeviceContext;
 using kd508::platform::PenObject;
@@ -76,6 +78,14 @@ raster::Box grown(const raster::Box& box, std::int64_t by) {
     return raster::Box{box.left - by, box.top - by, box.right + by, box.bottom + by};
 }
 
+// Pending boxes under a shape are written a little beyond the area it reports as drawn, so that
+// no rounding at its edge can ever draw on a pixel whose colour is still pending.
+constexpr std::int64_t settle_margin = 2;
+
+raster::Surface surface_for_shape(DeviceContext& dc, const raster::Box& device_area) {
+    return kd508::platform::target_surface_for(dc, grown(device_area, settle_margin));
+}
+
 // Tells the device context's owner which pixels may have changed.
 void report_drawn(DeviceContext& dc, const raster::Surface& surface, const raster::Box& device_area) {
     const raster::Box clipped = raster::clip_to_surface(surface, device_area);
@@ -113,30 +123,35 @@ void stroke_closed_path(const raster::Surface& surface, std::span<const raster::
 BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     if (!dc) return FALSE;
-    const raster::Surface surface = kd508::platform::target_surface(*dc);
     const Paint paint = paint_of(*dc);
     const raster::Box device_box = ordered_device_box(left, top, right, bottom);
+    // On a bitmap, a rectangle without a wide pen is boxes of one colour each, kept pending;
+    // a wide pen's corners are round.
+    BitmapObject* bitmap = kd508::platform::target_bitmap(*dc);
+    const bool pending = bitmap != nullptr && (!paint.pen_draws || paint.thin_pen());
+    const raster::Surface surface =
+        pending ? bitmap->bits.surface() : surface_for_shape(*dc, grown(device_box, paint.pen_reach()));
+    const auto fill_box = [&](const raster::Box& box, raster::Pixel colour) {
+        if (pending) kd508::platform::defer_solid_box(*bitmap, box, colour);
+        else raster::fill_box(surface, box, colour);
+    };
 
     // The brush covers the box less its last column and row. With a pen that is all the
     // interior: the one-pixel edge lies on the box's first and last columns and rows. Without
     // one, the figure ends one pixel short of the box on the right and at the bottom, as GDI
     // draws it.
     if (paint.brush_fills)
-        raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.right - 1, device_box.bottom - 1},
-                         paint.brush_colour);
+        fill_box(raster::Box{device_box.left, device_box.top, device_box.right - 1, device_box.bottom - 1},
+                 paint.brush_colour);
 
     if (paint.pen_draws && !device_box.empty()) {
         const std::int64_t last_x = device_box.right - 1;
         const std::int64_t last_y = device_box.bottom - 1;
         if (paint.thin_pen()) {
-            raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.right, device_box.top + 1},
-                             paint.pen_colour);
-            raster::fill_box(surface, raster::Box{device_box.left, last_y, device_box.right, device_box.bottom},
-                             paint.pen_colour);
-            raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.left + 1, device_box.bottom},
-                             paint.pen_colour);
-            raster::fill_box(surface, raster::Box{last_x, device_box.top, device_box.right, device_box.bottom},
-                             paint.pen_colour);
+            fill_box(raster::Box{device_box.left, device_box.top, device_box.right, device_box.top + 1}, paint.pen_colour);
+            fill_box(raster::Box{device_box.left, last_y, device_box.right, device_box.bottom}, paint.pen_colour);
+            fill_box(raster::Box{device_box.left, device_box.top, device_box.left + 1, device_box.bottom}, paint.pen_colour);
+            fill_box(raster::Box{last_x, device_box.top, device_box.right, device_box.bottom}, paint.pen_colour);
         } else {
             // A wide pen is centred on the path through the edge pixels; its round ends make the
             // outer corners round.
@@ -154,9 +169,9 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
 BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     if (!dc) return FALSE;
-    const raster::Surface surface = kd508::platform::target_surface(*dc);
     const Paint paint = paint_of(*dc);
     const raster::Box device_box = ordered_device_box(left, top, right, bottom);
+    const raster::Surface surface = surface_for_shape(*dc, grown(device_box, paint.pen_reach()));
     // Boxes this thin have no inside: GDI draws them as rectangles, in the pen's colour with a
     // pen and one pixel smaller on the right and bottom without one, as Rectangle does. A box of
     // a single pixel paints nothing at all.
@@ -188,7 +203,6 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     // GDI refuses a polygon of fewer than two points.
     if (!dc || !points || count < 2) return FALSE;
-    const raster::Surface surface = kd508::platform::target_surface(*dc);
     const Paint paint = paint_of(*dc);
 
     // Kept from call to call, so that drawing allocates nothing once it has held the largest
@@ -196,6 +210,7 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
     thread_local std::vector<raster::Point> device_points;
     device_points.clear();
     for (int i = 0; i < count; ++i) device_points.push_back(raster::Point{points[i].x, points[i].y});
+    const raster::Surface surface = surface_for_shape(*dc, grown(device_bounds(device_points), paint.pen_reach()));
 
     if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
     if (paint.pen_draws) stroke_closed_path(surface, device_points, paint);
@@ -214,18 +229,18 @@ BOOL WINAPI MoveToEx(HDC dc_handle, int x, int y, LPPOINT previous) {
 BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     if (!dc) return FALSE;
-    const raster::Surface surface = kd508::platform::target_surface(*dc);
     const Paint paint = paint_of(*dc);
     const raster::Point from{dc->position.x, dc->position.y};
     const raster::Point to{x, y};
     dc->position = POINT{x, y};
 
     if (!paint.pen_draws) return TRUE;
+    const raster::Point ends[]{from, to};
+    const raster::Surface surface = surface_for_shape(*dc, grown(device_bounds(ends), paint.pen_reach()));
     if (paint.thin_pen())
         raster::draw_thin_line(surface, from, to, paint.pen_colour);
     else
         raster::stroke_wide_segment(surface, from, to, paint.pen_width, paint.pen_colour);
-    const raster::Point ends[]{from, to};
     report_drawn(*dc, surface, grown(device_bounds(ends), paint.pen_reach()));
     return TRUE;
 }
@@ -233,7 +248,8 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
 COLORREF WINAPI SetPixel(HDC dc_handle, int x, int y, COLORREF colour) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     if (!dc) return CLR_INVALID;
-    const raster::Surface surface = kd508::platform::target_surface(*dc);
+    const raster::Surface surface =
+        kd508::platform::target_surface_for(*dc, raster::Box{x, y, std::int64_t{x} + 1, std::int64_t{y} + 1});
     if (!surface.contains(x, y)) return CLR_INVALID;
     const raster::Pixel pixel = kd508::platform::pixel_from_colorref(colour);
     surface.row(y)[x] = pixel;
@@ -245,6 +261,13 @@ COLORREF WINAPI SetPixel(HDC dc_handle, int x, int y, COLORREF colour) {
 COLORREF WINAPI GetPixel(HDC dc_handle, int x, int y) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     if (!dc) return CLR_INVALID;
+    // A read takes a pending colour as it is, without writing the box it lies in.
+    if (BitmapObject* bitmap = kd508::platform::target_bitmap(*dc)) {
+        const raster::Surface surface = bitmap->bits.surface();
+        if (!surface.contains(x, y)) return CLR_INVALID;
+        const auto pending = kd508::platform::pending_colour_at(*bitmap, x, y);
+        return kd508::platform::colorref_from_pixel(pending ? *pending : surface.row(y)[x]);
+    }
     const raster::Surface surface = kd508::platform::target_surface(*dc);
     if (!surface.contains(x, y)) return CLR_INVALID;
     return kd508::platform::colorref_from_pixel(surface.row(y)[x]);

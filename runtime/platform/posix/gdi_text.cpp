@@ -65,17 +65,53 @@ HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*or
     return static_cast<HFONT>(add_gdi_object(GdiObject{std::move(font)}));
 }
 
+namespace {
+
+// Every pixel a line of text can touch: its background cell when it is opaque, and each glyph's
+// box, which may reach beyond the cell (an overhang, an accent above the ascent).
+kd508::raster::Box text_reach(kd508::font::SizedFont& font, LPCSTR text, int count, std::int64_t device_left,
+                              std::int64_t device_top, bool opaque, int surface_width) {
+    const std::int64_t baseline = device_top + font.metrics().ascent;
+    kd508::raster::Box reach{device_left, device_top, device_left, device_top};
+    const auto include = [&reach](const kd508::raster::Box& box) {
+        if (box.empty()) return;
+        if (reach.empty()) {
+            reach = box;
+            return;
+        }
+        reach = kd508::raster::Box{std::min(reach.left, box.left), std::min(reach.top, box.top),
+                                   std::max(reach.right, box.right), std::max(reach.bottom, box.bottom)};
+    };
+    if (opaque)
+        include({device_left, device_top, device_left + measured_width(font, text, count),
+                 device_top + font.metrics().cell_height});
+    std::int64_t pen = device_left;
+    for (int i = 0; i < count && pen < surface_width; ++i) {
+        const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
+        const std::int64_t glyph_left = pen + glyph.left;
+        const std::int64_t glyph_top = baseline - glyph.top;
+        include({glyph_left, glyph_top, glyph_left + glyph.width, glyph_top + glyph.rows});
+        pen += glyph.advance;
+    }
+    return reach;
+}
+
+}  // namespace
+
 BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
     DeviceContext* dc = find_device_context(handle);
     if (!dc || count < 0 || (!text && count > 0)) return FALSE;
     kd508::font::SizedFont& font = selected_font(*dc);
     const kd508::font::FontMetrics& metrics = font.metrics();
-    const kd508::raster::Surface surface = target_surface(*dc);
 
     // The pen runs in 64 bits: a cell that starts near INT_MAX may end past it.
     const std::int64_t device_left = x;
     const std::int64_t device_top = y;
     const std::int64_t baseline = device_top + metrics.ascent;
+    BitmapObject* bitmap = target_bitmap(*dc);
+    const int surface_width = bitmap ? bitmap->bits.width : target_surface(*dc).width;
+    const kd508::raster::Surface surface = target_surface_for(
+        *dc, text_reach(font, text, count, device_left, device_top, dc->background_mode == OPAQUE, surface_width));
     kd508::font::TouchedArea touched;
 
     if (dc->background_mode == OPAQUE) {

@@ -14,6 +14,7 @@
 
 #include "handle_pool.h"
 #include "pixel_buffer.h"
+#include "raster/geometry.h"
 #include "presenter.h"
 #include "win32_subset.h"
 
@@ -110,8 +111,15 @@ struct FontObject {
     bool fixed_pitch = false;  // the stock fixed font, or a request for FIXED_PITCH
 };
 
+// A box of one colour that a bitmap holds but has not had written yet (pending_fills.h).
+struct PendingFill {
+    raster::Box device_box;
+    raster::Pixel colour = 0;
+};
+
 struct BitmapObject {
     PixelBuffer bits;
+    std::vector<PendingFill> pending_fills;  // never overlapping, each on the bitmap and not empty
 };
 
 struct GdiObject {

@@ -1,6 +1,7 @@
 #include "span.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace kd508::raster {
@@ -25,11 +26,53 @@ constexpr std::size_t pixels_per_round = pixels_per_vector * vectors_per_round;
 #define KD508_WIDE_STORES
 #endif
 
+// Helpers take vectors by reference: passed by value, their layout would depend on whether the
+// caller was built for wide vectors.
+bool any_lane(const PixelVector& lanes) {
+    std::uint64_t words[sizeof lanes / sizeof(std::uint64_t)];
+    std::memcpy(words, &lanes, sizeof lanes);
+    std::uint64_t any = 0;
+    for (std::uint64_t word : words) any |= word;
+    return any != 0;
+}
+
+void splat(PixelVector& vector, Pixel colour) {
+    for (std::size_t k = 0; k < pixels_per_vector; ++k) vector[k] = colour;
+}
+
+// Whether the vector's worth of pixels from first on differs from the colour in vector.
+bool differs(const Pixel* first, const PixelVector& vector) {
+    PixelVector lanes;
+    std::memcpy(&lanes, first, sizeof lanes);
+    lanes ^= vector;
+    return any_lane(lanes);
+}
+
 }  // namespace
+
+// Both scans go a vector at a time while the vector matches, then pixel by pixel inside the
+// vector that does not.
+KD508_WIDE_STORES std::size_t first_unlike(const Pixel* first, std::size_t count, Pixel colour) {
+    PixelVector vector;
+    splat(vector, colour);
+    std::size_t index = 0;
+    while (index + pixels_per_vector <= count && !differs(first + index, vector)) index += pixels_per_vector;
+    while (index < count && first[index] == colour) ++index;
+    return index;
+}
+
+KD508_WIDE_STORES std::size_t last_unlike(const Pixel* first, std::size_t count, Pixel colour) {
+    PixelVector vector;
+    splat(vector, colour);
+    std::size_t end = count;
+    while (end >= pixels_per_vector && !differs(first + end - pixels_per_vector, vector)) end -= pixels_per_vector;
+    while (end > 0 && first[end - 1] == colour) --end;
+    return end == 0 ? count : end - 1;
+}
 
 KD508_WIDE_STORES void fill_run(Pixel* first, std::size_t count, Pixel colour) {
     PixelVector vector;
-    for (std::size_t k = 0; k < pixels_per_vector; ++k) vector[k] = colour;
+    splat(vector, colour);
     for (; count >= pixels_per_round; count -= pixels_per_round, first += pixels_per_round)
         for (std::size_t k = 0; k < vectors_per_round; ++k)
             std::memcpy(first + k * pixels_per_vector, &vector, sizeof vector);

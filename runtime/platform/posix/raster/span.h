@@ -12,6 +12,12 @@ namespace kd508::raster {
 // Writes count pixels of one colour from first on, with the widest stores the processor has.
 void fill_run(Pixel* first, std::size_t count, Pixel colour);
 
+// The index of the first pixel of first..first+count-1 that is not colour, or count when all
+// are; and of the last such pixel, or count when all are. A copy that leaves most pixels as they
+// were reads with these instead of writing.
+std::size_t first_unlike(const Pixel* first, std::size_t count, Pixel colour);
+std::size_t last_unlike(const Pixel* first, std::size_t count, Pixel colour);
+
 // Runs shorter than this (the rows of small ellipses and polygons, most of a frame's calls) are
 // written in place, without the call to fill_run.
 inline constexpr int short_run = 16;

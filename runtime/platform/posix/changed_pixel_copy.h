@@ -1,0 +1,22 @@
+// Copying a picture onto a surface that mostly holds it already.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "platform_state.h"
+#include "raster/geometry.h"
+#include "raster/surface.h"
+
+namespace kd508::platform {
+
+// Copies the device area of `to` from `from`, where each pixel comes from (x + shift_x,
+// y + shift_y); the area lies on both. Only pixels that differ are written. Where a pending box
+// of the source covers a pixel (source_pending, in source coordinates), its colour is what is
+// copied, and the source itself is left as it is. Returns the bounds of the pixels written, or
+// an empty box.
+raster::Box copy_changed_pixels(const raster::Surface& to, const raster::Surface& from,
+                                std::span<const PendingFill> source_pending, const raster::Box& area,
+                                std::int64_t shift_x, std::int64_t shift_y);
+
+}  // namespace kd508::platform

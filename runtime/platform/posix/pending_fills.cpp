@@ -1,0 +1,118 @@
+#include "pending_fills.h"
+
+#include <algorithm>
+
+#include "raster/span.h"
+
+namespace kd508::platform {
+namespace {
+
+// Past this many pending boxes a bitmap writes them all: every drawing call looks through the
+// list.
+constexpr std::size_t most_pending_fills = 64;
+
+// Boxes smaller than this are not kept pending but written at once, whether drawn so or left
+// over when a box is cut: a thin one (a one-pixel outline, the sliver beside a shape) saves
+// little and would cut the large boxes around it into ever more pieces.
+constexpr std::int64_t smallest_pending_box = 4096;
+
+bool overlaps(const raster::Box& a, const raster::Box& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::int64_t area_of(const raster::Box& box) { return box.width() * box.height(); }
+
+// Replaces the pending box at index with its parts outside cut, writing those too small to keep.
+// The parts kept go to the end of the list, where they do not overlap cut; returns whether the
+// slot at index now holds another box that still has to be looked at.
+bool replace_with_parts_outside(BitmapObject& bitmap, std::size_t index, const raster::Box& cut) {
+    std::vector<PendingFill>& list = bitmap.pending_fills;
+    raster::Box pieces[4];
+    const PendingFill fill = list[index];
+    const int count = box_less(fill.device_box, cut, pieces);
+    bool index_kept = false;
+    for (int i = 0; i < count; ++i) {
+        if (area_of(pieces[i]) < smallest_pending_box) {
+            raster::fill_box(bitmap.bits.surface(), pieces[i], fill.colour);
+        } else if (!index_kept) {
+            list[index].device_box = pieces[i];
+            index_kept = true;
+        } else {
+            list.push_back(PendingFill{pieces[i], fill.colour});
+        }
+    }
+    if (index_kept) return false;
+    list[index] = list.back();
+    list.pop_back();
+    return index < list.size();
+}
+
+}  // namespace
+
+int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[4]) {
+    if (!overlaps(box, cut)) {
+        pieces[0] = box;
+        return 1;
+    }
+    int count = 0;
+    // The rows above and below the cut span the box's width; the rows beside it lie between.
+    if (box.top < cut.top) pieces[count++] = raster::Box{box.left, box.top, box.right, cut.top};
+    if (cut.bottom < box.bottom) pieces[count++] = raster::Box{box.left, cut.bottom, box.right, box.bottom};
+    const std::int64_t middle_top = std::max(box.top, cut.top);
+    const std::int64_t middle_bottom = std::min(box.bottom, cut.bottom);
+    if (box.left < cut.left) pieces[count++] = raster::Box{box.left, middle_top, cut.left, middle_bottom};
+    if (cut.right < box.right) pieces[count++] = raster::Box{cut.right, middle_top, box.right, middle_bottom};
+    return count;
+}
+
+void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster::Pixel colour) {
+    const raster::Surface surface = bitmap.bits.surface();
+    const raster::Box box = raster::clip_to_surface(surface, device_box);
+    if (box.empty()) return;
+    std::vector<PendingFill>& list = bitmap.pending_fills;
+    if (area_of(box) < smallest_pending_box) {
+        settle_pending_fills(bitmap, box);
+        raster::fill_box(surface, box, colour);
+        return;
+    }
+    if (list.size() >= most_pending_fills) settle_all_pending_fills(bitmap);
+    // What the new box covers of older ones will never be seen.
+    for (std::size_t i = 0; i < list.size();) {
+        if (!overlaps(list[i].device_box, box) || !replace_with_parts_outside(bitmap, i, box)) ++i;
+    }
+    list.push_back(PendingFill{box, colour});
+}
+
+void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) {
+    std::vector<PendingFill>& list = bitmap.pending_fills;
+    const raster::Surface surface = bitmap.bits.surface();
+    for (std::size_t i = 0; i < list.size();) {
+        const PendingFill fill = list[i];
+        if (!overlaps(fill.device_box, device_area)) {
+            ++i;
+            continue;
+        }
+        const raster::Box& box = fill.device_box;
+        raster::fill_box(surface,
+                         raster::Box{std::max(box.left, device_area.left), std::max(box.top, device_area.top),
+                                     std::min(box.right, device_area.right), std::min(box.bottom, device_area.bottom)},
+                         fill.colour);
+        if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
+    }
+}
+
+void settle_all_pending_fills(BitmapObject& bitmap) {
+    const raster::Surface surface = bitmap.bits.surface();
+    for (const PendingFill& fill : bitmap.pending_fills) raster::fill_box(surface, fill.device_box, fill.colour);
+    bitmap.pending_fills.clear();
+}
+
+std::optional<raster::Pixel> pending_colour_at(const BitmapObject& bitmap, std::int64_t x, std::int64_t y) {
+    for (const PendingFill& fill : bitmap.pending_fills) {
+        const raster::Box& box = fill.device_box;
+        if (x >= box.left && x < box.right && y >= box.top && y < box.bottom) return fill.colour;
+    }
+    return std::nullopt;
+}
+
+}  // namespace kd508::platform
