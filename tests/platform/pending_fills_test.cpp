@@ -196,4 +196,22 @@ TEST_F(PendingFillsTest, CopiesOfPartsAndOntoTheBitmapItselfTakeThePendingColour
     EXPECT_EQ(differences_shown(), 0);
 }
 
+TEST_F(PendingFillsTest, DrawingOnTheWindowBetweenCopiesIsCopiedOverAgain) {
+    const auto blue_sky = [](HDC dc) { Rectangle(dc, 0, 0, client_width + 1, client_height + 1); };
+    on_both(PS_NULL, 0, 0, false, RGB(0, 0, 255), blue_sky);
+    ASSERT_TRUE(BitBlt(shown_, 0, 0, client_width, client_height, bitmap_dc_, 0, 0, SRCCOPY));
+    // The window is drawn on directly, then the same picture is drawn and copied again.
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    HGDIOBJ old_brush = SelectObject(shown_, red);
+    Rectangle(shown_, 30, 20, 90, 70);
+    SetPixel(shown_, 150, 110, RGB(0, 255, 0));
+    SelectObject(shown_, old_brush);
+    DeleteObject(red);
+    on_both(PS_NULL, 0, 0, false, RGB(0, 0, 255), blue_sky);
+    ASSERT_TRUE(BitBlt(shown_, 0, 0, client_width, client_height, bitmap_dc_, 0, 0, SRCCOPY));
+    EXPECT_EQ(differences_shown(), 0);
+    EXPECT_EQ(GetPixel(shown_, 50, 40), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(shown_, 150, 110), RGB(0, 0, 255));
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform_state.h"
 #include "raster/geometry.h"
@@ -13,10 +14,17 @@ namespace kd508::platform {
 // Copies the device area of `to` from `from`, where each pixel comes from (x + shift_x,
 // y + shift_y); the area lies on both. Only pixels that differ are written. Where a pending box
 // of the source covers a pixel (source_pending, in source coordinates), its colour is what is
-// copied, and the source itself is left as it is. Returns the bounds of the pixels written, or
-// an empty box.
-raster::Box copy_changed_pixels(const raster::Surface& to, const raster::Surface& from,
-                                std::span<const PendingFill> source_pending, const raster::Box& area,
-                                std::int64_t shift_x, std::int64_t shift_y);
+// copied, and the source itself is left as it is; where `to` is known to hold that colour
+// already (to_shown, in target coordinates), it is not even read. now_shown receives the pending
+// boxes as the target holds them after the copy. Returns the bounds of the pixels written, or an
+// empty box.
+raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const PendingFill> to_shown,
+                                const raster::Surface& from, std::span<const PendingFill> source_pending,
+                                const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y,
+                                std::vector<PendingFill>& now_shown);
+
+// Drawing on a window's client area inside device_area: the boxes it was known to hold there in
+// one colour may no longer be so.
+void forget_shown_solid(Window& window, const raster::Box& device_area);
 
 }  // namespace kd508::platform

@@ -89,6 +89,7 @@ void kd508::platform::note_drawn(DeviceContext& dc, const RECT& area) {
     if (dc.target != DeviceContext::Target::window) return;
     if (area.right <= area.left || area.bottom <= area.top) return;
     Window* window = find_window(dc.window);
+    if (window) forget_shown_solid(*window, kd508::raster::Box{area.left, area.top, area.right, area.bottom});
     Presenter* presenter = platform_state().presenter.get();
     if (!window || !presenter) return;
     const ClientImage image{window->client.pixels.data(), window->client.width, window->client.height,
@@ -163,12 +164,18 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     // reported, so that the presenter shows no more than what changed.
     std::span<const PendingFill> pending;
     if (source_bitmap) pending = source_bitmap->pending_fills;
-    const kd508::raster::Box changed =
-        copy_changed_pixels(to, from, pending, kd508::raster::Box{left, top, right, bottom}, shift_x, shift_y);
+    Window* window = target->target == DeviceContext::Target::window ? find_window(target->window) : nullptr;
+    std::span<const PendingFill> shown;
+    if (window) shown = window->shown_solid;
+    thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
+    const kd508::raster::Box changed = copy_changed_pixels(
+        to, shown, from, pending, kd508::raster::Box{left, top, right, bottom}, shift_x, shift_y, now_shown);
     if (!changed.empty()) {
         note_drawn(*target, RECT{static_cast<LONG>(changed.left), static_cast<LONG>(changed.top),
                                  static_cast<LONG>(changed.right), static_cast<LONG>(changed.bottom)});
     }
+    // Reported first: what the copy wrote is what the window now shows, not a change to forget.
+    if (window) window->shown_solid.swap(now_shown);
     return TRUE;
 }
 

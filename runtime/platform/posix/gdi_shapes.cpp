@@ -139,12 +139,18 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
     // The brush covers the box less its last column and row. With a pen that is all the
     // interior: the one-pixel edge lies on the box's first and last columns and rows. Without
     // one, the figure ends one pixel short of the box on the right and at the bottom, as GDI
-    // draws it.
-    if (paint.brush_fills)
+    // draws it. A one-pixel edge in the brush's colour makes the whole box one colour, written
+    // as one box rather than five.
+    const bool one_colour =
+        paint.brush_fills && paint.pen_draws && paint.thin_pen() && paint.pen_colour == paint.brush_colour;
+    if (one_colour) {
+        fill_box(device_box, paint.brush_colour);
+    } else if (paint.brush_fills) {
         fill_box(raster::Box{device_box.left, device_box.top, device_box.right - 1, device_box.bottom - 1},
                  paint.brush_colour);
+    }
 
-    if (paint.pen_draws && !device_box.empty()) {
+    if (paint.pen_draws && !device_box.empty() && !one_colour) {
         const std::int64_t last_x = device_box.right - 1;
         const std::int64_t last_y = device_box.bottom - 1;
         if (paint.thin_pen()) {

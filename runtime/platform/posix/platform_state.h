@@ -30,6 +30,13 @@ struct WindowClass {
     HBRUSH background = nullptr;
 };
 
+// A box of one colour: one that a bitmap holds but has not had written yet (pending_fills.h),
+// or one that a window's client area is known to hold.
+struct PendingFill {
+    raster::Box device_box;
+    raster::Pixel colour = 0;
+};
+
 struct Window {
     PresenterWindowId presenter_id = 0;
     std::string class_name;
@@ -45,6 +52,9 @@ struct Window {
     bool destroying = false;
 
     PixelBuffer client;  // the client area's pixels, owned here and shown by the presenter
+    // Boxes the client area still holds in one colour since the last copy of a bitmap's pending
+    // boxes to it (changed_pixel_copy.h); never overlapping.
+    std::vector<PendingFill> shown_solid;
 
     // The update region, kept as one rectangle in client coordinates.
     bool needs_paint = false;
@@ -109,12 +119,6 @@ struct FontObject {
     DWORD pitch_and_family = 0;
     std::string face_name;
     bool fixed_pitch = false;  // the stock fixed font, or a request for FIXED_PITCH
-};
-
-// A box of one colour that a bitmap holds but has not had written yet (pending_fills.h).
-struct PendingFill {
-    raster::Box device_box;
-    raster::Pixel colour = 0;
 };
 
 struct BitmapObject {

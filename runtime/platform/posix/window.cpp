@@ -73,6 +73,7 @@ void apply_client_size(HWND handle, int width, int height) {
     const bool changed = window->client.width != width || window->client.height != height;
     if (changed) {
         window->client = PixelBuffer(width, height);
+        window->shown_solid.clear();
         window->geometry.client_width = width;
         window->geometry.client_height = height;
         // The presenter must let go of the old buffer before it paints again.
