@@ -11,6 +11,7 @@
 
 #include "raster/ellipse.h"
 #include "raster/polygon_fill.h"
+#include "raster/span.h"
 #include "raster/wide_ellipse.h"
 #include "raster/wide_stroke.h"
 
@@ -161,6 +162,27 @@ TEST(EllipseKernelTest, FilledAndOutlinedEllipsesPaintTheirRowsWhereverTheyAreCu
             }
         }
     }
+}
+
+TEST(SpanKernelTest, UnlikeScansFindTheFirstAndLastOtherPixelAcrossVectorBounds) {
+    using kd508::raster::first_unlike;
+    using kd508::raster::last_unlike;
+    constexpr kd508::raster::Pixel sky = 0x000080;
+    std::vector<kd508::raster::Pixel> run(21, sky);
+    EXPECT_EQ(first_unlike(run.data(), run.size(), sky), 21u);
+    EXPECT_EQ(last_unlike(run.data(), run.size(), sky), 21u);
+    EXPECT_EQ(first_unlike(run.data(), 0, sky), 0u);
+    // One pixel in the second vector's worth, one in the tail past the last whole vector.
+    run[9] = 0xFF0000;
+    run[19] = 0x00FF00;
+    EXPECT_EQ(first_unlike(run.data(), run.size(), sky), 9u);
+    EXPECT_EQ(last_unlike(run.data(), run.size(), sky), 19u);
+    EXPECT_EQ(first_unlike(run.data() + 10, 11, sky), 9u);
+    EXPECT_EQ(last_unlike(run.data(), 19, sky), 9u);
+    run[0] = 0;
+    run[20] = 0;
+    EXPECT_EQ(first_unlike(run.data(), run.size(), sky), 0u);
+    EXPECT_EQ(last_unlike(run.data(), run.size(), sky), 20u);
 }
 
 TEST(ExactDivisionTest, FloorAndCeilingForEverySignCombination) {
