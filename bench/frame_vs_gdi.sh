@@ -30,16 +30,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The Windows probe: the runtime and the program's drawing code, as the Windows build compiles
-# them (its release flags, statically linked), plus the probe itself.
+# The Windows probe: the runtime (with its options and screenshots) and the program's drawing
+# code, as the Windows build compiles them (its release flags, statically linked), plus the probe.
 app_sources=()
 for source in "$root"/app/*.cpp; do
   [ "$(basename "$source")" = main.cpp ] || app_sources+=("$source")
 done
-x86_64-w64-mingw32-g++ -std=c++20 -O2 -DNDEBUG -DWIN32_LEAN_AND_MEAN -DNOMINMAX \
+version="$(sed -n 's/^project(KD508 VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+x86_64-w64-mingw32-g++ -std=c++20 -O2 -DNDEBUG -DWIN32_LEAN_AND_MEAN -DNOMINMAX -DKD508_VERSION="\"$version\"" \
   -I"$root/runtime/include" -I"$root/runtime/src" -I"$root/app" \
-  "$root"/runtime/src/*.cpp "${app_sources[@]}" "$root/bench/frame_probe.cpp" \
-  -static -lgdi32 -luser32 -o "$scratch/frame_probe.exe"
+  "$root"/runtime/src/*.cpp "$root/runtime/platform/command_options.cpp" "$root"/runtime/platform/windows/*.cpp \
+  "${app_sources[@]}" "$root/bench/frame_probe.cpp" \
+  -static -lwindowscodecs -lole32 -luuid -lgdi32 -luser32 -o "$scratch/frame_probe.exe"
 
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
