@@ -125,7 +125,12 @@ public:
             if (deadline_ms) {
                 const std::int64_t remaining = *deadline_ms - now_ms();
                 if (remaining <= 0) break;
-                deadline_timer.start(static_cast<int>(std::min<std::int64_t>(remaining, longest_timer_ms)));
+                // The deadline holds for the whole wait: a timer still running already ends it,
+                // and arming it again after every batch of events (a repaint, a reply from the
+                // display) would only cost its removal and re-registration.
+                if (!deadline_timer.isActive()) {
+                    deadline_timer.start(static_cast<int>(std::min<std::int64_t>(remaining, longest_timer_ms)));
+                }
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
