@@ -44,9 +44,23 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
         reported_size_ = image_size;
         setFixedSize(image_size);
     }
-    // Painting happens later, when the toolkit is ready for the next frame; by then the layer
-    // may have drawn again or replaced its buffer, so the presenter paints from its own copy.
-    update(copy_client_pixels(image, changed, image_));
+    // Painting happens later, when the toolkit is ready for the next frame, from the layer's
+    // buffer itself: the layer tells of every change right after making it and of a new buffer
+    // as soon as it has one, and the toolkit paints only between the layer's calls, so what it
+    // paints is always what it was last told of.
+    const bool new_size = image.width != image_.width || image.height != image_.height;
+    const QRect shown_before(QPoint(0, 0), QSize(image_.width, image_.height));
+    image_ = image;
+    if (image.pixels == nullptr || new_size) {
+        update(shown_before.united(QRect(QPoint(0, 0), image_size)));
+        return;
+    }
+    update(client_area_in(image, changed));
+}
+
+void ClientWidget::forget_client() {
+    image_ = ClientImage{};
+    update();
 }
 
 void ClientWidget::paintEvent(QPaintEvent* event) {
@@ -54,11 +68,10 @@ void ClientWidget::paintEvent(QPaintEvent* event) {
     // Client pixels map one to one onto logical pixels; on a scaled screen the toolkit enlarges
     // them, and without smoothing they stay crisp.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QRect image_rect(QPoint(0, 0), image_.size());
+    const QRect image_rect = client_area_in(image_, ClientArea{0, 0, image_.width, image_.height});
     const QRect area = event->rect();
     if (!image_rect.contains(area)) painter.fillRect(area, uncovered_client_colour);
-    const QRect shown = area.intersected(image_rect);
-    if (!shown.isEmpty()) painter.drawImage(shown, image_, shown);
+    paint_client_pixels(painter, image_, area, opaque_rows_);
 }
 
 void ClientWidget::mousePressEvent(QMouseEvent* event) {
@@ -94,7 +107,7 @@ void ClientWidget::resizeEvent(QResizeEvent* event) {
     reported_size_ = size();
     // The old pixels no longer fit the client; the layer gives it new ones of the new size
     // while it hears of the resize.
-    image_ = QImage();
+    image_ = ClientImage{};
     input_.client_resized(window_, width(), height());
 }
 

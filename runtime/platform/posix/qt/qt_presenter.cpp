@@ -91,6 +91,7 @@ public:
     void destroy_window(PresenterWindowId window) override {
         const auto found = windows_.find(window);
         if (found == windows_.end()) return;
+        found->second->client().forget_client();
         found->second->hide();
         // It may be on the call stack of the event that led here.
         found->second->deleteLater();
