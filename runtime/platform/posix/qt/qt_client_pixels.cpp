@@ -11,7 +11,7 @@ constexpr std::uint32_t opaque_alpha = 0xFF000000u;
 
 // Rows made opaque at a time: few enough that the scratch image stays small, enough that a
 // whole client takes few calls of the painter.
-constexpr int rows_per_strip = 16;
+constexpr int rows_per_strip = 8;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -39,6 +40,14 @@ public:
                   QStyleHintReturn* data) const override {
         if (hint == QStyle::SH_MenuBar_AltKeyNavigation) return 0;
         return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+
+    // Every menu bar asks for the icon of the button that would show the items it has no room
+    // for. Loading it has the toolkit try every image decoder it has on the file, which loads
+    // them all into the process; a Win32 menu bar wraps instead and never shows that button.
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override {
+        if (icon == QStyle::SP_ToolBarHorizontalExtensionButton) return QIcon();
+        return QProxyStyle::standardIcon(icon, option, widget);
     }
 };
 
