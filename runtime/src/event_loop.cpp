@@ -106,7 +106,9 @@ extern "C" int KD508_await_event(int* x_out, int* y_out, char* key_out) {
 
         // Nothing can change until the next message: sleep instead of polling again. The
         // events, their order and their contents are those of a wait that polls.
-        const bool idle = !message_taken && state.canvas_dirty == 0 && !state.playing_back && !state.play_one_requested;
+        // Lines written to the text window during the pass are drawn by the next one.
+        const bool idle = !message_taken && state.canvas_dirty == 0 && state.log_lines_unpainted == 0 &&
+                          !state.playing_back && !state.play_one_requested;
         if (idle && waiting_goes_on(state)) sleep_until_something_can_happen(state);
     }
 

@@ -276,4 +276,23 @@ TEST_F(QuitDuringPlayback, TheQuitComesFirstAndTheScriptedEventWaits) {
     EXPECT_EQ(event.key, 'b');
 }
 
+// The same script, played to its end: the message about the end is written during the pass
+// that finds it, and must be on screen before the halted wait goes to sleep, since nothing but
+// input would wake it.
+class PlaybackToTheEnd : public QuitDuringPlayback {};
+
+TEST_F(PlaybackToTheEnd, TheEndOfScriptLineIsDrawnBeforeTheWaitSleeps) {
+    runtime_state().playing_back = 1;
+    EXPECT_EQ(wait().key, 'a');
+    EXPECT_EQ(wait().key, 'b');
+    int lines_waiting_while_asleep = -1;
+    driver.at_ms(500, [&] {
+        lines_waiting_while_asleep = runtime_state().log_lines_unpainted;
+        driver.click(graphics(), 1, 1);
+    });
+    EXPECT_EQ(wait().kind, KD508_MOUSE);
+    EXPECT_EQ(runtime_state().playing_back, 0);
+    EXPECT_EQ(lines_waiting_while_asleep, 0);
+}
+
 }  // namespace
