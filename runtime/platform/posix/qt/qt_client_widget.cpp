@@ -19,6 +19,11 @@ namespace {
 // buffer does not cover yet (right after the user enlarged a window) show the same.
 const QColor uncovered_client_colour = Qt::white;
 
+// The shortest time between two requests to paint: about one refresh of a screen. A program
+// that draws faster than that, as a script played back does with every event, would otherwise
+// have every frame painted and sent to the display, most of them never to be seen.
+constexpr int shortest_paint_interval_ms = 16;
+
 }  // namespace
 
 ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size,
@@ -28,6 +33,8 @@ ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize cli
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted from the layer's buffer, so the toolkit need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    paint_request_timer_.setSingleShot(true);
+    QObject::connect(&paint_request_timer_, &QTimer::timeout, this, [this] { send_paint_request(); });
     if (resizable) {
         setMinimumSize(1, 1);
         resize(client_size);
@@ -52,14 +59,33 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
     const QRect shown_before(QPoint(0, 0), QSize(image_.width, image_.height));
     image_ = image;
     if (image.pixels == nullptr || new_size) {
-        update(shown_before.united(QRect(QPoint(0, 0), image_size)));
+        request_paint(shown_before.united(QRect(QPoint(0, 0), image_size)));
         return;
     }
-    update(client_area_in(image, changed));
+    request_paint(client_area_in(image, changed));
+}
+
+void ClientWidget::request_paint(const QRegion& area) {
+    unpainted_ += area;
+    if (paint_request_timer_.isActive()) return;
+    const qint64 waited = since_paint_request_.isValid() ? since_paint_request_.elapsed() : shortest_paint_interval_ms;
+    if (waited >= shortest_paint_interval_ms) {
+        send_paint_request();
+    } else {
+        paint_request_timer_.start(static_cast<int>(shortest_paint_interval_ms - waited));
+    }
+}
+
+void ClientWidget::send_paint_request() {
+    update(unpainted_);
+    unpainted_ = QRegion();
+    since_paint_request_.start();
 }
 
 void ClientWidget::forget_client() {
     image_ = ClientImage{};
+    paint_request_timer_.stop();
+    unpainted_ = QRegion();
     update();
 }
 

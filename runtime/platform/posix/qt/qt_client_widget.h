@@ -2,8 +2,11 @@
 // size changes into input for the layer.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QRegion>
 #include <QSize>
+#include <QTimer>
 #include <QWidget>
 
 #include "../presenter.h"
@@ -35,6 +38,9 @@ protected:
 
 private:
     void send_key(QKeyEvent* event, bool down);
+    // Asks the toolkit to paint area, at most once per screen refresh.
+    void request_paint(const QRegion& area);
+    void send_paint_request();
 
     PresenterWindowId window_;
     InputSink& input_;
@@ -42,6 +48,9 @@ private:
     ClientImage image_;  // the layer's buffer, as last told of
     QImage opaque_rows_;  // a few rows of it at a time, made opaque for painting
     QSize reported_size_;  // the client size the layer knows of
+    QRegion unpainted_;  // told of, not yet asked to be painted
+    QElapsedTimer since_paint_request_;
+    QTimer paint_request_timer_;
 };
 
 }  // namespace kd508::platform::qt
