@@ -34,6 +34,19 @@ bool pump_pass() {
     return taken;
 }
 
+// Waits for the next message that can lead to an event. While nothing is latched the animation
+// is halted (a running or stepping one would have latched a periodic event in this pass), so a
+// tick could only set timer_ticked, which the next latch clears before anyone reads it: the
+// halted program sleeps through its ticks and wakes only for input, posted messages and paints.
+// A latched periodic event needs the next tick, so then timers wake the wait as well.
+void sleep_until_something_can_happen(const RuntimeState& state) {
+    if (state.pending_event == no_event) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT & ~QS_TIMER, MWMO_INPUTAVAILABLE);
+    } else {
+        WaitMessage();
+    }
+}
+
 }  // namespace
 
 void pump_one_message() { pump_pass(); }
@@ -93,8 +106,10 @@ extern "C" int KD508_await_event(int* x_out, int* y_out, char* key_out) {
 
         // Nothing can change until the next message: sleep instead of polling again. The
         // events, their order and their contents are those of a wait that polls.
-        const bool idle = !message_taken && state.canvas_dirty == 0 && !state.playing_back && !state.play_one_requested;
-        if (idle && waiting_goes_on(state)) WaitMessage();
+        // Lines written to the text window during the pass are drawn by the next one.
+        const bool idle = !message_taken && state.canvas_dirty == 0 && state.log_lines_unpainted == 0 &&
+                          !state.playing_back && !state.play_one_requested;
+        if (idle && waiting_goes_on(state)) sleep_until_something_can_happen(state);
     }
 
     if (state.recording) record_event(state.pending_event);

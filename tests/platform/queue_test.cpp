@@ -164,6 +164,38 @@ TEST_F(Queue, WaitSleepsUntilTheNextTimerOrScheduledInput) {
     EXPECT_EQ(driver.now_ms(), 130);
 }
 
+// A wait that leaves QS_TIMER out of its mask sleeps past due timers; the ticks it slept
+// through count as taken when they fell due, so the timer keeps its step.
+TEST_F(Queue, AWaitWithoutTimersInItsMaskSleepsPastTicksAndKeepsTheirStep) {
+    constexpr DWORD no_timers = QS_ALLINPUT & ~QS_TIMER;
+    SetTimer(window, 2, 100, nullptr);
+    driver.at_ms(450, [&] { driver.click(window, 1, 1); });
+    EXPECT_EQ(MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, no_timers, MWMO_INPUTAVAILABLE), WAIT_OBJECT_0);
+    EXPECT_EQ(driver.now_ms(), 450);
+    EXPECT_EQ(driver.waits(), 1);
+    EXPECT_EQ(kinds(drain()), (std::vector<UINT>{WM_LBUTTONDOWN}));
+    WaitMessage();
+    EXPECT_EQ(driver.now_ms(), 500);
+    EXPECT_EQ(kinds(drain()), (std::vector<UINT>{WM_TIMER}));
+
+    // A timeout ends it too; with QS_TIMER the next tick does.
+    EXPECT_EQ(MsgWaitForMultipleObjectsEx(0, nullptr, 130, no_timers, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(driver.now_ms(), 630);
+    EXPECT_EQ(MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(driver.now_ms(), 700);
+    EXPECT_EQ(kinds(drain()), (std::vector<UINT>{WM_TIMER}));
+
+    // Posted messages and the quit end it at once; the layer has no kernel objects to wait on.
+    PostQuitMessage(0);
+    EXPECT_EQ(MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, no_timers, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(driver.now_ms(), 700);
+    HANDLE object = nullptr;
+    EXPECT_EQ(MsgWaitForMultipleObjectsEx(1, &object, 0, QS_ALLINPUT, 0), static_cast<DWORD>(WAIT_FAILED));
+    KillTimer(window, 2);
+    EXPECT_THROW(MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_TIMER, 0), HeadlessStall)
+        << "the quit is no timer, and only timers could end this wait";
+}
+
 TEST_F(Queue, AWaitThatNothingCanEndFailsInsteadOfHanging) {
     EXPECT_THROW(WaitMessage(), HeadlessStall);
     SetTimer(window, 2, 100, nullptr);

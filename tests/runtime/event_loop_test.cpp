@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "../../runtime/src/run_menu.h"
 #include "../../runtime/src/runtime_state.h"
 #include "headless/headless_driver.h"
 #include "kd508.h"
@@ -199,6 +200,41 @@ TEST_F(EventWait, AnIdleWaitMakesAFewPassesPerTimerPeriod) {
     EXPECT_LE(passes, 10 * 3 + 3);
 }
 
+// Halted, a tick can change nothing, so the wait does not wake for it: it sleeps once, until the
+// click, and with nothing at all to come it has nothing to wake it.
+TEST_F(EventWait, AHaltedWaitSleepsThroughTheTicks) {
+    const std::int64_t waits_before = driver.waits();
+    const std::int64_t polls_before = driver.polls();
+    driver.at_ms(1000, [&] { driver.click(graphics(), 1, 1); });
+    EXPECT_EQ(wait().kind, KD508_MOUSE);
+    EXPECT_EQ(driver.now_ms(), 1000);
+    EXPECT_EQ(driver.waits() - waits_before, 1);
+    EXPECT_LE(driver.polls() - polls_before, 3);
+
+    EXPECT_THROW(wait(), kd508::headless::HeadlessStall) << "a tick woke the halted wait";
+}
+
+// Sleeping through the ticks must not move them: the first periodic event after a step or a run
+// chosen while halted comes at the tick it would have come at if every tick had been taken.
+TEST_F(EventWait, StepAndRunChosenWhileHaltedKeepTheTimersStep) {
+    driver.at_ms(1050, [&] { driver.choose_menu(graphics(), kd508::command_advance_frame); });
+    EXPECT_EQ(wait().kind, KD508_PERIODIC);
+    EXPECT_EQ(driver.now_ms(), 1100);
+
+    driver.at_ms(2030, [&] { driver.choose_menu(graphics(), kd508::command_animate); });
+    EXPECT_EQ(wait().kind, KD508_PERIODIC);
+    EXPECT_EQ(driver.now_ms(), 2100);
+    EXPECT_EQ(wait().kind, KD508_PERIODIC);
+    EXPECT_EQ(driver.now_ms(), 2200);
+
+    // Chosen at the moment of a tick, the command is queued before that tick, which then
+    // delivers the step at once.
+    KD508_animate(ANIMATE_HALT);
+    driver.at_ms(3000, [&] { driver.choose_menu(graphics(), kd508::command_advance_frame); });
+    EXPECT_EQ(wait().kind, KD508_PERIODIC);
+    EXPECT_EQ(driver.now_ms(), 3000);
+}
+
 TEST_F(EventWait, ARunningWaitMakesAFewPassesPerTick) {
     KD508_animate(ANIMATE_RUN);
     for (int i = 0; i < 20; ++i) {
@@ -238,6 +274,25 @@ TEST_F(QuitDuringPlayback, TheQuitComesFirstAndTheScriptedEventWaits) {
     const Event event = wait();
     EXPECT_EQ(event.kind, KD508_KBD);
     EXPECT_EQ(event.key, 'b');
+}
+
+// The same script, played to its end: the message about the end is written during the pass
+// that finds it, and must be on screen before the halted wait goes to sleep, since nothing but
+// input would wake it.
+class PlaybackToTheEnd : public QuitDuringPlayback {};
+
+TEST_F(PlaybackToTheEnd, TheEndOfScriptLineIsDrawnBeforeTheWaitSleeps) {
+    runtime_state().playing_back = 1;
+    EXPECT_EQ(wait().key, 'a');
+    EXPECT_EQ(wait().key, 'b');
+    int lines_waiting_while_asleep = -1;
+    driver.at_ms(500, [&] {
+        lines_waiting_while_asleep = runtime_state().log_lines_unpainted;
+        driver.click(graphics(), 1, 1);
+    });
+    EXPECT_EQ(wait().kind, KD508_MOUSE);
+    EXPECT_EQ(runtime_state().playing_back, 0);
+    EXPECT_EQ(lines_waiting_while_asleep, 0);
 }
 
 }  // namespace

@@ -84,6 +84,20 @@ bool anything_retrievable() {
     return take_due_timer(ignored, now(), false);
 }
 
+// Whether a message of a kind in wake_mask could be retrieved now. Input from the presenter
+// counts as QS_INPUT, every other posted message and the quit as QS_POSTMESSAGE.
+bool retrievable_for(DWORD wake_mask) {
+    post_quit_when_due();
+    for (const QueuedMessage& entry : queue().posted) {
+        if ((wake_mask & (entry.is_input ? QS_INPUT : QS_POSTMESSAGE)) != 0) return true;
+    }
+    if ((wake_mask & QS_POSTMESSAGE) != 0 && queue().quit_posted) return true;
+    if ((wake_mask & QS_PAINT) != 0 && window_needing_paint(nullptr)) return true;
+    if ((wake_mask & QS_TIMER) == 0) return false;
+    MSG ignored;
+    return take_due_timer(ignored, now(), false);
+}
+
 }  // namespace
 
 void kd508::platform::post_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -171,4 +185,31 @@ BOOL WINAPI WaitMessage(void) {
     if (anything_retrievable() || termination_pending() || !presenter()) return TRUE;
     presenter()->wait(earlier(next_timer_due(), queue().quit_at_ms));
     return TRUE;
+}
+
+DWORD WINAPI MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD timeout_ms, DWORD wake_mask,
+                                         DWORD) {
+    // The layer has no kernel objects to wait on, only its queue. Messages already in the queue
+    // end the wait as new ones do, as with MWMO_INPUTAVAILABLE; a caller that polls until the
+    // queue is empty before it waits, as a message loop does, sees no difference.
+    if (count != 0 || handles != nullptr) return WAIT_FAILED;
+    const bool timers_wake = (wake_mask & QS_TIMER) != 0;
+    const std::int64_t slept_from = now();
+    std::optional<std::int64_t> timeout_at;
+    if (timeout_ms != INFINITE) timeout_at = slept_from + timeout_ms;
+    DWORD result = WAIT_OBJECT_0 + count;
+    while (!retrievable_for(wake_mask) && !termination_pending() && presenter()) {
+        if (timeout_at && now() >= *timeout_at) {
+            result = WAIT_TIMEOUT;
+            break;
+        }
+        std::optional<std::int64_t> deadline = earlier(timeout_at, queue().quit_at_ms);
+        if (timers_wake) deadline = earlier(deadline, next_timer_due());
+        presenter()->wait(deadline);
+    }
+    // Without QS_TIMER the sleep ran past the ticks that fell due meanwhile. Nobody was awake to
+    // take them; counting them as taken when due keeps every timer on its step, so the next tick
+    // comes when it would have come to a thread woken by each of them.
+    if (!timers_wake) pass_over_ticks_slept_through(slept_from, now());
+    return result;
 }

@@ -45,6 +45,15 @@ bool kd508::platform::take_due_timer(MSG& message, std::int64_t now_ms, bool rem
     return true;
 }
 
+void kd508::platform::pass_over_ticks_slept_through(std::int64_t slept_from_ms, std::int64_t now_ms) {
+    for (Timer& timer : timers()) {
+        if (timer.due_ms <= slept_from_ms || timer.due_ms >= now_ms) continue;
+        const std::int64_t period = timer.period_ms;
+        const std::int64_t periods_passed = (now_ms - timer.due_ms + period - 1) / period;
+        timer.due_ms += periods_passed * period;
+    }
+}
+
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT period_ms, TIMERPROC) {
     if (window && !find_window(window)) return 0;
     period_ms = std::max(period_ms, minimum_timer_period_ms);

@@ -149,10 +149,21 @@ bool take_requested_screenshot() {
     return true;
 }
 
-// --run-for: a thread timer whose procedure the message dispatch calls.
-void CALLBACK quit_when_time_is_up(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    PostQuitMessage(0);
+// --run-for: the quit is posted to the program's thread from a timer-queue thread. A timer of
+// the message queue would not do: the event wait of a halted program leaves timer messages out
+// of what wakes it, so the quit would wait for the next click. A posted message wakes any wait.
+DWORD program_thread = 0;
+
+void CALLBACK quit_when_time_is_up(PVOID, BOOLEAN) { PostThreadMessageA(program_thread, WM_QUIT, 0, 0); }
+
+void quit_after(DWORD milliseconds) {
+    program_thread = GetCurrentThreadId();
+    // A thread gets its message queue with its first call that needs one; a message posted to
+    // it before then would be lost.
+    MSG ignored;
+    PeekMessageA(&ignored, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    HANDLE timer = nullptr;
+    CreateTimerQueueTimer(&timer, nullptr, quit_when_time_is_up, nullptr, milliseconds, 0, WT_EXECUTEONLYONCE);
 }
 
 void read_options() {
@@ -190,7 +201,7 @@ void read_options() {
             refuse("cannot write the transcript " + options.transcript + ": " + std::strerror(errno));
         }
     }
-    if (options.run_for_ms) SetTimer(nullptr, 0, static_cast<UINT>(*options.run_for_ms), quit_when_time_is_up);
+    if (options.run_for_ms) quit_after(static_cast<DWORD>(*options.run_for_ms));
 }
 
 }  // namespace

@@ -19,6 +19,11 @@ namespace {
 // buffer does not cover yet (right after the user enlarged a window) show the same.
 const QColor uncovered_client_colour = Qt::white;
 
+// The shortest time between two requests to paint: about one refresh of a screen. A program
+// that draws faster than that, as a script played back does with every event, would otherwise
+// have every frame painted and sent to the display, most of them never to be seen.
+constexpr int shortest_paint_interval_ms = 16;
+
 }  // namespace
 
 ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size,
@@ -28,6 +33,8 @@ ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize cli
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted from the layer's buffer, so the toolkit need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    paint_request_timer_.setSingleShot(true);
+    QObject::connect(&paint_request_timer_, &QTimer::timeout, this, [this] { send_paint_request(); });
     if (resizable) {
         setMinimumSize(1, 1);
         resize(client_size);
@@ -44,9 +51,42 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
         reported_size_ = image_size;
         setFixedSize(image_size);
     }
-    // Painting happens later, when the toolkit is ready for the next frame; by then the layer
-    // may have drawn again or replaced its buffer, so the presenter paints from its own copy.
-    update(copy_client_pixels(image, changed, image_));
+    // Painting happens later, when the toolkit is ready for the next frame, from the layer's
+    // buffer itself: the layer tells of every change right after making it and of a new buffer
+    // as soon as it has one, and the toolkit paints only between the layer's calls, so what it
+    // paints is always what it was last told of.
+    const bool new_size = image.width != image_.width || image.height != image_.height;
+    const QRect shown_before(QPoint(0, 0), QSize(image_.width, image_.height));
+    image_ = image;
+    if (image.pixels == nullptr || new_size) {
+        request_paint(shown_before.united(QRect(QPoint(0, 0), image_size)));
+        return;
+    }
+    request_paint(client_area_in(image, changed));
+}
+
+void ClientWidget::request_paint(const QRegion& area) {
+    unpainted_ += area;
+    if (paint_request_timer_.isActive()) return;
+    const qint64 waited = since_paint_request_.isValid() ? since_paint_request_.elapsed() : shortest_paint_interval_ms;
+    if (waited >= shortest_paint_interval_ms) {
+        send_paint_request();
+    } else {
+        paint_request_timer_.start(static_cast<int>(shortest_paint_interval_ms - waited));
+    }
+}
+
+void ClientWidget::send_paint_request() {
+    update(unpainted_);
+    unpainted_ = QRegion();
+    since_paint_request_.start();
+}
+
+void ClientWidget::forget_client() {
+    image_ = ClientImage{};
+    paint_request_timer_.stop();
+    unpainted_ = QRegion();
+    update();
 }
 
 void ClientWidget::paintEvent(QPaintEvent* event) {
@@ -54,11 +94,10 @@ void ClientWidget::paintEvent(QPaintEvent* event) {
     // Client pixels map one to one onto logical pixels; on a scaled screen the toolkit enlarges
     // them, and without smoothing they stay crisp.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QRect image_rect(QPoint(0, 0), image_.size());
+    const QRect image_rect = client_area_in(image_, ClientArea{0, 0, image_.width, image_.height});
     const QRect area = event->rect();
     if (!image_rect.contains(area)) painter.fillRect(area, uncovered_client_colour);
-    const QRect shown = area.intersected(image_rect);
-    if (!shown.isEmpty()) painter.drawImage(shown, image_, shown);
+    paint_client_pixels(painter, image_, area, opaque_rows_);
 }
 
 void ClientWidget::mousePressEvent(QMouseEvent* event) {
@@ -94,7 +133,7 @@ void ClientWidget::resizeEvent(QResizeEvent* event) {
     reported_size_ = size();
     // The old pixels no longer fit the client; the layer gives it new ones of the new size
     // while it hears of the resize.
-    image_ = QImage();
+    image_ = ClientImage{};
     input_.client_resized(window_, width(), height());
 }
 

@@ -2,8 +2,11 @@
 // size changes into input for the layer.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QRegion>
 #include <QSize>
+#include <QTimer>
 #include <QWidget>
 
 #include "../presenter.h"
@@ -16,8 +19,11 @@ public:
     ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size, bool resizable,
                  QWidget* parent);
 
-    // The layer's buffer changed in the given area; the image is only read during the call.
+    // The layer's buffer changed in the given area. The widget paints from the image until the
+    // next call, which the layer makes before it frees or replaces the buffer.
     void show_client(const ClientImage& image, const ClientArea& changed);
+    // The layer's buffer is going away: nothing is painted from it any more.
+    void forget_client();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,12 +38,19 @@ protected:
 
 private:
     void send_key(QKeyEvent* event, bool down);
+    // Asks the toolkit to paint area, at most once per screen refresh.
+    void request_paint(const QRegion& area);
+    void send_paint_request();
 
     PresenterWindowId window_;
     InputSink& input_;
     bool follows_layer_size_;
-    QImage image_;  // the client pixels as last shown, opaque
+    ClientImage image_;  // the layer's buffer, as last told of
+    QImage opaque_rows_;  // a few rows of it at a time, made opaque for painting
     QSize reported_size_;  // the client size the layer knows of
+    QRegion unpainted_;  // told of, not yet asked to be painted
+    QElapsedTimer since_paint_request_;
+    QTimer paint_request_timer_;
 };
 
 }  // namespace kd508::platform::qt

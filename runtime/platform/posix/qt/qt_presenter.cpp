@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -39,6 +40,14 @@ public:
                   QStyleHintReturn* data) const override {
         if (hint == QStyle::SH_MenuBar_AltKeyNavigation) return 0;
         return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+
+    // Every menu bar asks for the icon of the button that would show the items it has no room
+    // for. Loading it has the toolkit try every image decoder it has on the file, which loads
+    // them all into the process; a Win32 menu bar wraps instead and never shows that button.
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override {
+        if (icon == QStyle::SP_ToolBarHorizontalExtensionButton) return QIcon();
+        return QProxyStyle::standardIcon(icon, option, widget);
     }
 };
 
@@ -91,6 +100,7 @@ public:
     void destroy_window(PresenterWindowId window) override {
         const auto found = windows_.find(window);
         if (found == windows_.end()) return;
+        found->second->client().forget_client();
         found->second->hide();
         // It may be on the call stack of the event that led here.
         found->second->deleteLater();
@@ -125,7 +135,12 @@ public:
             if (deadline_ms) {
                 const std::int64_t remaining = *deadline_ms - now_ms();
                 if (remaining <= 0) break;
-                deadline_timer.start(static_cast<int>(std::min<std::int64_t>(remaining, longest_timer_ms)));
+                // The deadline holds for the whole wait: a timer still running already ends it,
+                // and arming it again after every batch of events (a repaint, a reply from the
+                // display) would only cost its removal and re-registration.
+                if (!deadline_timer.isActive()) {
+                    deadline_timer.start(static_cast<int>(std::min<std::int64_t>(remaining, longest_timer_ms)));
+                }
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
