@@ -90,9 +90,21 @@ class WineBugwalk(session.Bugwalk):
         self.directory = directory
         environment = display.environment()
         environment.update(prefix.environment)
-        self.process = subprocess.Popen([WINE_LOADER, program] + list(arguments), cwd=directory, env=environment,
-                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        self.graphics = self.find_window(session.GRAPHICS_TITLE)
+        command = [WINE_LOADER, program] + list(arguments)
+        self.process = subprocess.Popen(command, cwd=directory, env=environment, stdout=subprocess.PIPE,
+                                        stderr=subprocess.STDOUT)
+        try:
+            self.graphics = self.find_window(session.GRAPHICS_TITLE)
+        except AssertionError as failure:
+            # Now and then on a loaded machine the Wine loader ends with status 1 before the
+            # program has made a window, and without a word; the program itself says why
+            # whenever it ends early. Such a start is tried once more, and said so.
+            if self.process.poll() != 1 or not str(failure).endswith("status 1:\n"):
+                raise
+            sys.stderr.write("(Wine ended bugwalk.exe before its first window, silently; starting it again) ")
+            self.process = subprocess.Popen(command, cwd=directory, env=environment, stdout=subprocess.PIPE,
+                                            stderr=subprocess.STDOUT)
+            self.graphics = self.find_window(session.GRAPHICS_TITLE)
         self.text = self.find_window(session.TEXT_TITLE)
         self.client = wait_until(self.locate_client, 20, "the graphics window's client area")
 
