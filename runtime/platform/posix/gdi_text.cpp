@@ -108,10 +108,12 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
     const std::int64_t device_left = x;
     const std::int64_t device_top = y;
     const std::int64_t baseline = device_top + metrics.ascent;
+    // Only a bitmap can hold pending boxes, and only those under the text need writing first.
     BitmapObject* bitmap = target_bitmap(*dc);
-    const int surface_width = bitmap ? bitmap->bits.width : target_surface(*dc).width;
-    const kd508::raster::Surface surface = target_surface_for(
-        *dc, text_reach(font, text, count, device_left, device_top, dc->background_mode == OPAQUE, surface_width));
+    const kd508::raster::Surface surface =
+        bitmap ? target_surface_for(*dc, text_reach(font, text, count, device_left, device_top,
+                                                    dc->background_mode == OPAQUE, bitmap->bits.width))
+               : target_surface(*dc);
     kd508::font::TouchedArea touched;
 
     if (dc->background_mode == OPAQUE) {
