@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "pending_fills.h"
 #include "raster/span.h"
 
 namespace kd508::platform {
@@ -14,14 +15,7 @@ struct ChangedBounds {
     raster::Box box;
 
     void add(std::int64_t row, std::int64_t first, std::int64_t last) {
-        if (box.empty()) {
-            box = raster::Box{first, row, last + 1, row + 1};
-            return;
-        }
-        box.left = std::min(box.left, first);
-        box.right = std::max(box.right, last + 1);
-        box.top = std::min(box.top, row);
-        box.bottom = std::max(box.bottom, row + 1);
+        box = raster::united(box, raster::Box{first, row, last + 1, row + 1});
     }
 };
 
@@ -99,8 +93,8 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
     add_band_edges(band_edges, area);
     for (const PendingFill& fill : source_pending) {
         const raster::Box& box = fill.device_box;
-        const raster::Box moved{std::max(box.left - shift_x, area.left), std::max(box.top - shift_y, area.top),
-                                std::min(box.right - shift_x, area.right), std::min(box.bottom - shift_y, area.bottom)};
+        const raster::Box moved = raster::intersection(
+            raster::Box{box.left - shift_x, box.top - shift_y, box.right - shift_x, box.bottom - shift_y}, area);
         if (moved.empty()) continue;
         solid.push_back(PendingFill{moved, fill.colour});
         add_band_edges(band_edges, moved);
@@ -135,14 +129,9 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
 }
 
 void forget_shown_solid(Window& window, const raster::Box& device_area) {
-    // A little beyond the area reported, as pending boxes are written a little beyond a shape.
-    constexpr std::int64_t margin = 2;
-    const raster::Box reach{device_area.left - margin, device_area.top - margin, device_area.right + margin,
-                            device_area.bottom + margin};
-    std::erase_if(window.shown_solid, [&reach](const PendingFill& fill) {
-        const raster::Box& box = fill.device_box;
-        return box.left < reach.right && reach.left < box.right && box.top < reach.bottom && reach.top < box.bottom;
-    });
+    const raster::Box reach = raster::grown(device_area, drawing_overreach);
+    std::erase_if(window.shown_solid,
+                  [&reach](const PendingFill& fill) { return raster::overlaps(fill.device_box, reach); });
 }
 
 }  // namespace kd508::platform

@@ -74,16 +74,11 @@ raster::Box ordered_device_box(int left, int top, int right, int bottom) {
     return box;
 }
 
-raster::Box grown(const raster::Box& box, std::int64_t by) {
-    return raster::Box{box.left - by, box.top - by, box.right + by, box.bottom + by};
-}
+using raster::grown;
 
-// Pending boxes under a shape are written a little beyond the area it reports as drawn, so that
-// no rounding at its edge can ever draw on a pixel whose colour is still pending.
-constexpr std::int64_t settle_margin = 2;
-
+// The surface, with the pending boxes under the area a shape reports written first.
 raster::Surface surface_for_shape(DeviceContext& dc, const raster::Box& device_area) {
-    return kd508::platform::target_surface_for(dc, grown(device_area, settle_margin));
+    return kd508::platform::target_surface_for(dc, grown(device_area, kd508::platform::drawing_overreach));
 }
 
 // Tells the device context's owner which pixels may have changed.

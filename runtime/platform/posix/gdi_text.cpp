@@ -72,25 +72,17 @@ namespace {
 kd508::raster::Box text_reach(kd508::font::SizedFont& font, LPCSTR text, int count, std::int64_t device_left,
                               std::int64_t device_top, bool opaque, int surface_width) {
     const std::int64_t baseline = device_top + font.metrics().ascent;
-    kd508::raster::Box reach{device_left, device_top, device_left, device_top};
-    const auto include = [&reach](const kd508::raster::Box& box) {
-        if (box.empty()) return;
-        if (reach.empty()) {
-            reach = box;
-            return;
-        }
-        reach = kd508::raster::Box{std::min(reach.left, box.left), std::min(reach.top, box.top),
-                                   std::max(reach.right, box.right), std::max(reach.bottom, box.bottom)};
-    };
-    if (opaque)
-        include({device_left, device_top, device_left + measured_width(font, text, count),
-                 device_top + font.metrics().cell_height});
+    kd508::raster::Box reach;
+    if (opaque) {
+        reach = {device_left, device_top, device_left + measured_width(font, text, count),
+                 device_top + font.metrics().cell_height};
+    }
     std::int64_t pen = device_left;
     for (int i = 0; i < count && pen < surface_width; ++i) {
         const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
         const std::int64_t glyph_left = pen + glyph.left;
         const std::int64_t glyph_top = baseline - glyph.top;
-        include({glyph_left, glyph_top, glyph_left + glyph.width, glyph_top + glyph.rows});
+        reach = kd508::raster::united(reach, {glyph_left, glyph_top, glyph_left + glyph.width, glyph_top + glyph.rows});
         pen += glyph.advance;
     }
     return reach;

@@ -16,10 +16,6 @@ constexpr std::size_t most_pending_fills = 64;
 // little and would cut the large boxes around it into ever more pieces.
 constexpr std::int64_t smallest_pending_box = 4096;
 
-bool overlaps(const raster::Box& a, const raster::Box& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
 std::int64_t area_of(const raster::Box& box) { return box.width() * box.height(); }
 
 // Replaces the pending box at index with its parts outside cut, writing those too small to keep.
@@ -50,7 +46,7 @@ bool replace_with_parts_outside(BitmapObject& bitmap, std::size_t index, const r
 }  // namespace
 
 int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[4]) {
-    if (!overlaps(box, cut)) {
+    if (!raster::overlaps(box, cut)) {
         pieces[0] = box;
         return 1;
     }
@@ -78,7 +74,7 @@ void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster
     if (list.size() >= most_pending_fills) settle_all_pending_fills(bitmap);
     // What the new box covers of older ones will never be seen.
     for (std::size_t i = 0; i < list.size();) {
-        if (!overlaps(list[i].device_box, box) || !replace_with_parts_outside(bitmap, i, box)) ++i;
+        if (!raster::overlaps(list[i].device_box, box) || !replace_with_parts_outside(bitmap, i, box)) ++i;
     }
     list.push_back(PendingFill{box, colour});
 }
@@ -88,15 +84,11 @@ void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) 
     const raster::Surface surface = bitmap.bits.surface();
     for (std::size_t i = 0; i < list.size();) {
         const PendingFill fill = list[i];
-        if (!overlaps(fill.device_box, device_area)) {
+        if (!raster::overlaps(fill.device_box, device_area)) {
             ++i;
             continue;
         }
-        const raster::Box& box = fill.device_box;
-        raster::fill_box(surface,
-                         raster::Box{std::max(box.left, device_area.left), std::max(box.top, device_area.top),
-                                     std::min(box.right, device_area.right), std::min(box.bottom, device_area.bottom)},
-                         fill.colour);
+        raster::fill_box(surface, raster::intersection(fill.device_box, device_area), fill.colour);
         if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
     }
 }

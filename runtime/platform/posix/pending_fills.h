@@ -18,6 +18,10 @@
 
 namespace kd508::platform {
 
+// Drawing may reach this many pixels beyond the area a shape reports, by rounding at its edge:
+// pending boxes are written, and what a window is known to show is forgotten, that much further.
+inline constexpr std::int64_t drawing_overreach = 2;
+
 // Fills device_box (any bounds: it is clipped to the bitmap) with colour, as a pending box.
 void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster::Pixel colour);
 

@@ -26,6 +26,30 @@ struct Box {
     std::int64_t height() const { return bottom - top; }
 };
 
+inline bool overlaps(const Box& a, const Box& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The pixels both boxes cover; an empty box when there are none.
+inline Box intersection(const Box& a, const Box& b) {
+    if (!overlaps(a, b)) return Box{};
+    return Box{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+               a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+}
+
+// The smallest box holding both; an empty box adds nothing.
+inline Box united(const Box& a, const Box& b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    return Box{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+               a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
+// The box with `by` more pixels on every side.
+inline Box grown(const Box& box, std::int64_t by) {
+    return Box{box.left - by, box.top - by, box.right + by, box.bottom + by};
+}
+
 // The part of box that lies on the surface; empty when none does.
 inline Box clip_to_surface(const Surface& surface, const Box& box) {
     Box clipped{box.left < 0 ? 0 : box.left, box.top < 0 ? 0 : box.top,
