@@ -5,12 +5,10 @@ Run as: python3 bugwalk_e2e.py PATH/TO/bugwalk"""
 
 import os
 import re
-import shutil
 import signal
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 import session
@@ -72,7 +70,7 @@ def looks_like_first_frame(client):
     return count_colour(client, PANEL, WHITE) > 200 and count_colour(client, BUG_STRIP, RED) > 50
 
 
-class BugwalkTestCase(unittest.TestCase):
+class BugwalkTestCase(session.ProgramRunsMixin, unittest.TestCase):
     window_manager = False
 
     @classmethod
@@ -83,24 +81,9 @@ class BugwalkTestCase(unittest.TestCase):
     def tearDownClass(cls):
         cls.display.close()
 
-    def setUp(self):
-        self.directory = tempfile.mkdtemp(prefix="bugwalk-run-")
-        self.programs = []
-        self.started = time.monotonic()
-
-    def tearDown(self):
-        for program in self.programs:
-            # Every test ends its programs itself; one still running means the test failed,
-            # and the screen shows why.
-            if program.process.poll() is None:
-                self.save_screen(self.id())
-            program.kill()
-        shutil.rmtree(self.directory, ignore_errors=True)
-        sys.stderr.write("(%.1f s) " % (time.monotonic() - self.started))
-
     def save_screen(self, name):
         os.makedirs(OUTPUT_DIRECTORY, exist_ok=True)
-        path = os.path.join(OUTPUT_DIRECTORY, name.split(".")[-1] + ".png")
+        path = os.path.join(OUTPUT_DIRECTORY, name + ".png")
         try:
             self.display.screenshot().write_png(path)
             sys.stderr.write("screen saved as %s\n" % path)

@@ -7,6 +7,7 @@ import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -115,6 +116,27 @@ class VirtualDisplay:
                     process.kill()
                     process.wait()
         shutil.rmtree(self.directory, ignore_errors=True)
+
+
+class ProgramRunsMixin:
+    """For a test case that starts bugwalk: a directory of its own for each test, and a picture
+    of the screen when a test leaves a program running, which means it failed. The case keeps
+    what it started in self.programs and says how to save the screen (save_screen)."""
+
+    def setUp(self):
+        self.directory = tempfile.mkdtemp(prefix="bugwalk-run-")
+        self.programs = []
+        self.started = time.monotonic()
+
+    def tearDown(self):
+        for program in self.programs:
+            # Every test ends its programs itself; one still running means the test failed,
+            # and the screen shows why.
+            if program.process.poll() is None:
+                self.save_screen(self.id().split(".")[-1])
+            program.kill()
+        shutil.rmtree(self.directory, ignore_errors=True)
+        sys.stderr.write("(%.1f s) " % (time.monotonic() - self.started))
 
 
 class Window:

@@ -5,10 +5,8 @@ compositor's seat, judged by the compositor's screenshots.
 Run as: python3 bugwalk_wayland_e2e.py PATH/TO/bugwalk PATH/TO/kd508_weston_test_seat.so"""
 
 import os
-import shutil
 import sys
 import tempfile
-import time
 import unittest
 
 from compositor import Compositor, WaylandBugwalk
@@ -37,7 +35,7 @@ def looks_like_first_frame(client):
     return count_colour(client, PANEL, WHITE) > 200 and count_colour(client, BUG_STRIP, RED) > 50
 
 
-class WaylandTestCase(unittest.TestCase):
+class WaylandTestCase(session.ProgramRunsMixin, unittest.TestCase):
     scale = 1
 
     @classmethod
@@ -47,19 +45,6 @@ class WaylandTestCase(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.compositor.close()
-
-    def setUp(self):
-        self.directory = tempfile.mkdtemp(prefix="bugwalk-run-")
-        self.programs = []
-        self.started = time.monotonic()
-
-    def tearDown(self):
-        for program in self.programs:
-            if program.process.poll() is None:
-                self.save_screen(self.id().split(".")[-1])
-            program.kill()
-        shutil.rmtree(self.directory, ignore_errors=True)
-        sys.stderr.write("(%.1f s) " % (time.monotonic() - self.started))
 
     def save_screen(self, name):
         os.makedirs(OUTPUT_DIRECTORY, exist_ok=True)
