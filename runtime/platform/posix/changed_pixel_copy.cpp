@@ -25,10 +25,9 @@ void copy_part(raster::Pixel* out_row, const raster::Pixel* in_row, std::int64_t
     raster::Pixel* out = out_row + x_begin;
     const raster::Pixel* in = in_row + (x_begin + shift_x);
     const std::size_t count = static_cast<std::size_t>(x_end - x_begin);
-    if (std::memcmp(out, in, count * sizeof(raster::Pixel)) == 0) return;
-    std::size_t first = 0, last = count - 1;
-    while (out[first] == in[first]) ++first;
-    while (out[last] == in[last]) --last;
+    const std::size_t first = raster::first_mismatch(out, in, count);
+    if (first == count) return;
+    const std::size_t last = raster::last_mismatch(out, in, count);
     std::memcpy(out + first, in + first, (last - first + 1) * sizeof(raster::Pixel));
     changed.add(row, x_begin + static_cast<std::int64_t>(first), x_begin + static_cast<std::int64_t>(last));
 }
@@ -36,13 +35,11 @@ void copy_part(raster::Pixel* out_row, const raster::Pixel* in_row, std::int64_t
 // Pixels x_begin..x_end-1 of a row, set to colour where they are not.
 void fill_part(raster::Pixel* out_row, std::int64_t row, std::int64_t x_begin, std::int64_t x_end,
                raster::Pixel colour, ChangedBounds& changed) {
-    raster::Pixel* out = out_row + x_begin;
-    const std::size_t count = static_cast<std::size_t>(x_end - x_begin);
-    const std::size_t first = raster::first_unlike(out, count, colour);
-    if (first == count) return;
-    const std::size_t last = raster::last_unlike(out, count, colour);
-    raster::fill_run(out + first, last - first + 1, colour);
-    changed.add(row, x_begin + static_cast<std::int64_t>(first), x_begin + static_cast<std::int64_t>(last));
+    const raster::RunChange change =
+        raster::fill_unlike(out_row + x_begin, static_cast<std::size_t>(x_end - x_begin), colour);
+    if (!change.empty())
+        changed.add(row, x_begin + static_cast<std::int64_t>(change.begin),
+                    x_begin + static_cast<std::int64_t>(change.end) - 1);
 }
 
 // The boxes of a list that span every row of a band, left to right.
@@ -56,26 +53,58 @@ void boxes_across(std::span<const PendingFill> boxes, std::int64_t band_top, std
               [](const PendingFill* a, const PendingFill* b) { return a->device_box.left < b->device_box.left; });
 }
 
-// As fill_part, leaving out what the target is known to hold in that colour already.
-void fill_part_not_shown(raster::Pixel* out_row, std::int64_t row, std::int64_t x_begin, std::int64_t x_end,
-                         raster::Pixel colour, std::span<const PendingFill* const> shown_across,
-                         ChangedBounds& changed) {
-    std::int64_t x = x_begin;
-    for (const PendingFill* shown : shown_across) {
-        const raster::Box& box = shown->device_box;
-        if (box.right <= x || shown->colour != colour) continue;
-        if (box.left >= x_end) break;
-        if (x < box.left) fill_part(out_row, row, x, box.left, colour, changed);
-        x = std::max(x, box.right);
-        if (x >= x_end) return;
-    }
-    fill_part(out_row, row, x, x_end, colour, changed);
-}
-
 void add_band_edges(std::vector<std::int64_t>& edges, const raster::Box& box) {
     edges.push_back(box.top);
     edges.push_back(box.bottom);
 }
+
+// What a copy does to columns begin..end-1 of every row of a band.
+struct RowPart {
+    enum class Kind {
+        copy,  // compared with the source and copied where it differs
+        fill,  // set to colour where it is not
+    };
+    Kind kind = Kind::copy;
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+    raster::Pixel colour = 0;
+};
+
+// Every row of a band meets the same boxes, so what happens to each column is decided once per
+// band: the gaps between the source's pending boxes are copied, and the boxes are filled where
+// the target is not known to hold them already.
+class BandPlan {
+public:
+    BandPlan(std::vector<RowPart>& parts, std::span<const PendingFill* const> shown_across)
+        : parts_(parts), shown_across_(shown_across) {
+        parts_.clear();
+    }
+
+    // Columns the source holds pixels for.
+    void add_gap(std::int64_t begin, std::int64_t end) { add(RowPart::Kind::copy, begin, end, 0); }
+
+    // Columns of a pending box of the source, left out where the target is shown that colour.
+    void add_solid(std::int64_t begin, std::int64_t end, raster::Pixel colour) {
+        std::int64_t x = begin;
+        for (const PendingFill* shown : shown_across_) {
+            const raster::Box& box = shown->device_box;
+            if (box.right <= x || shown->colour != colour) continue;
+            if (box.left >= end) break;
+            if (x < box.left) add(RowPart::Kind::fill, x, box.left, colour);
+            x = std::max(x, box.right);
+            if (x >= end) return;
+        }
+        add(RowPart::Kind::fill, x, end, colour);
+    }
+
+private:
+    void add(RowPart::Kind kind, std::int64_t begin, std::int64_t end, raster::Pixel colour) {
+        if (begin < end) parts_.push_back(RowPart{kind, begin, end, colour});
+    }
+
+    std::vector<RowPart>& parts_;
+    std::span<const PendingFill* const> shown_across_;
+};
 
 }  // namespace
 
@@ -87,6 +116,7 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
     thread_local std::vector<std::int64_t> band_edges;  // rows where the boxes across a row change
     thread_local std::vector<const PendingFill*> solid_across;
     thread_local std::vector<const PendingFill*> shown_across;
+    thread_local std::vector<RowPart> parts;
     std::vector<PendingFill>& solid = now_shown;  // the pending boxes in target coordinates, within area
     solid.clear();
     band_edges.clear();
@@ -103,26 +133,36 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
     std::sort(band_edges.begin(), band_edges.end());
     band_edges.erase(std::unique(band_edges.begin(), band_edges.end()), band_edges.end());
 
-    // Between two consecutive edges every row meets the same boxes, which never overlap: a row is
-    // the gaps between them, copied, and the boxes, filled where the target may not hold them.
+    // Between two consecutive edges every row meets the same boxes, which never overlap.
     ChangedBounds changed;
     for (std::size_t band = 0; band + 1 < band_edges.size(); ++band) {
-        const std::int64_t band_top = band_edges[band];
-        const std::int64_t band_bottom = band_edges[band + 1];
-        if (band_bottom <= area.top || band_top >= area.bottom) continue;
+        const std::int64_t band_top = std::max(band_edges[band], area.top);
+        const std::int64_t band_bottom = std::min(band_edges[band + 1], area.bottom);
+        if (band_top >= band_bottom) continue;
         boxes_across(solid, band_top, band_bottom, solid_across);
         boxes_across(to_shown, band_top, band_bottom, shown_across);
+        BandPlan plan(parts, shown_across);
+        std::int64_t x = area.left;
+        for (const PendingFill* fill : solid_across) {
+            plan.add_gap(x, fill->device_box.left);
+            plan.add_solid(fill->device_box.left, fill->device_box.right, fill->colour);
+            x = fill->device_box.right;
+        }
+        plan.add_gap(x, area.right);
+
         for (std::int64_t row = band_top; row < band_bottom; ++row) {
             raster::Pixel* out_row = to.row(static_cast<int>(row));
             const raster::Pixel* in_row = from.row(static_cast<int>(row + shift_y));
-            std::int64_t x = area.left;
-            for (const PendingFill* fill : solid_across) {
-                const raster::Box& box = fill->device_box;
-                if (x < box.left) copy_part(out_row, in_row, shift_x, row, x, box.left, changed);
-                fill_part_not_shown(out_row, row, box.left, box.right, fill->colour, shown_across, changed);
-                x = box.right;
+            for (const RowPart& part : parts) {
+                switch (part.kind) {
+                case RowPart::Kind::copy:
+                    copy_part(out_row, in_row, shift_x, row, part.begin, part.end, changed);
+                    break;
+                case RowPart::Kind::fill:
+                    fill_part(out_row, row, part.begin, part.end, part.colour, changed);
+                    break;
+                }
             }
-            if (x < area.right) copy_part(out_row, in_row, shift_x, row, x, area.right, changed);
         }
     }
     return changed.box;

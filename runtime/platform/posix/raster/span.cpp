@@ -48,11 +48,23 @@ bool differs(const Pixel* first, const PixelVector& vector) {
     return any_lane(lanes);
 }
 
-}  // namespace
+// Whether the vectors' worth of pixels from a and from b differ.
+bool differs(const Pixel* a, const Pixel* b) {
+    PixelVector lanes_a;
+    PixelVector lanes_b;
+    std::memcpy(&lanes_a, a, sizeof lanes_a);
+    std::memcpy(&lanes_b, b, sizeof lanes_b);
+    lanes_a ^= lanes_b;
+    return any_lane(lanes_a);
+}
 
+// The scans and the store are written once, inline, and each public kernel below is built with
+// the processor's widest vectors around them: a call from one kernel to another would go
+// through the choice of version again.
+//
 // Both scans go a vector at a time while the vector matches, then pixel by pixel inside the
 // vector that does not.
-KD508_WIDE_STORES std::size_t first_unlike(const Pixel* first, std::size_t count, Pixel colour) {
+inline std::size_t scan_first_unlike(const Pixel* first, std::size_t count, Pixel colour) {
     PixelVector vector;
     splat(vector, colour);
     std::size_t index = 0;
@@ -61,7 +73,7 @@ KD508_WIDE_STORES std::size_t first_unlike(const Pixel* first, std::size_t count
     return index;
 }
 
-KD508_WIDE_STORES std::size_t last_unlike(const Pixel* first, std::size_t count, Pixel colour) {
+inline std::size_t scan_last_unlike(const Pixel* first, std::size_t count, Pixel colour) {
     PixelVector vector;
     splat(vector, colour);
     std::size_t end = count;
@@ -70,7 +82,7 @@ KD508_WIDE_STORES std::size_t last_unlike(const Pixel* first, std::size_t count,
     return end == 0 ? count : end - 1;
 }
 
-KD508_WIDE_STORES void fill_run(Pixel* first, std::size_t count, Pixel colour) {
+inline void store_run(Pixel* first, std::size_t count, Pixel colour) {
     PixelVector vector;
     splat(vector, colour);
     for (; count >= pixels_per_round; count -= pixels_per_round, first += pixels_per_round)
@@ -79,6 +91,41 @@ KD508_WIDE_STORES void fill_run(Pixel* first, std::size_t count, Pixel colour) {
     for (; count >= pixels_per_vector; count -= pixels_per_vector, first += pixels_per_vector)
         std::memcpy(first, &vector, sizeof vector);
     for (; count > 0; --count) *first++ = colour;
+}
+
+}  // namespace
+
+KD508_WIDE_STORES std::size_t first_unlike(const Pixel* first, std::size_t count, Pixel colour) {
+    return scan_first_unlike(first, count, colour);
+}
+
+KD508_WIDE_STORES std::size_t last_unlike(const Pixel* first, std::size_t count, Pixel colour) {
+    return scan_last_unlike(first, count, colour);
+}
+
+KD508_WIDE_STORES std::size_t first_mismatch(const Pixel* a, const Pixel* b, std::size_t count) {
+    std::size_t index = 0;
+    while (index + pixels_per_vector <= count && !differs(a + index, b + index)) index += pixels_per_vector;
+    while (index < count && a[index] == b[index]) ++index;
+    return index;
+}
+
+KD508_WIDE_STORES std::size_t last_mismatch(const Pixel* a, const Pixel* b, std::size_t count) {
+    std::size_t end = count;
+    while (end >= pixels_per_vector && !differs(a + end - pixels_per_vector, b + end - pixels_per_vector))
+        end -= pixels_per_vector;
+    while (end > 0 && a[end - 1] == b[end - 1]) --end;
+    return end == 0 ? count : end - 1;
+}
+
+KD508_WIDE_STORES void fill_run(Pixel* first, std::size_t count, Pixel colour) { store_run(first, count, colour); }
+
+KD508_WIDE_STORES RunChange fill_unlike_run(Pixel* first, std::size_t count, Pixel colour) {
+    const std::size_t begin = scan_first_unlike(first, count, colour);
+    if (begin == count) return RunChange{};
+    const std::size_t end = scan_last_unlike(first, count, colour) + 1;
+    store_run(first + begin, end - begin, colour);
+    return RunChange{begin, end};
 }
 
 void fill_box(const Surface& surface, const Box& box, Pixel colour) {

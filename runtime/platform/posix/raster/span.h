@@ -18,9 +18,39 @@ void fill_run(Pixel* first, std::size_t count, Pixel colour);
 std::size_t first_unlike(const Pixel* first, std::size_t count, Pixel colour);
 std::size_t last_unlike(const Pixel* first, std::size_t count, Pixel colour);
 
+// The index of the first pixel where a and b differ over count pixels, or count when none
+// does; and of the last such pixel, or count when none does. A copy onto pixels that mostly
+// hold the picture already finds the few that changed with these.
+std::size_t first_mismatch(const Pixel* a, const Pixel* b, std::size_t count);
+std::size_t last_mismatch(const Pixel* a, const Pixel* b, std::size_t count);
+
 // Runs shorter than this (the rows of small ellipses and polygons, most of a frame's calls) are
 // written in place, without the call to fill_run.
 inline constexpr int short_run = 16;
+
+// The pixels a fill changed: indices begin..end-1 of its run, empty when it changed none.
+struct RunChange {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+
+    bool empty() const { return begin >= end; }
+};
+
+RunChange fill_unlike_run(Pixel* first, std::size_t count, Pixel colour);
+
+// Sets count pixels from first on to colour, writing only from the first pixel that was not that
+// colour to the last: a picture drawn again as it was is read, not written, and the change found
+// is what a copy of it has to take.
+inline RunChange fill_unlike(Pixel* first, std::size_t count, Pixel colour) {
+    if (count >= static_cast<std::size_t>(short_run)) return fill_unlike_run(first, count, colour);
+    std::size_t begin = 0;
+    while (begin < count && first[begin] == colour) ++begin;
+    if (begin == count) return RunChange{};
+    std::size_t end = count;
+    while (first[end - 1] == colour) --end;
+    for (std::size_t i = begin; i < end; ++i) first[i] = colour;
+    return RunChange{begin, end};
+}
 
 // Fills x_begin..x_end-1 of row y. The caller has clipped: 0 <= y < height and
 // 0 <= x_begin <= x_end <= width.
