@@ -58,16 +58,41 @@ bool differs(const Pixel* a, const Pixel* b) {
     return any_lane(lanes_a);
 }
 
+// A round of vectors is compared before one branch: a row that matches, the common case, is
+// read as fast as the loads can go rather than at one decision per vector.
+inline bool round_differs(const Pixel* a, const Pixel* b) {
+    PixelVector any{};
+    for (std::size_t k = 0; k < vectors_per_round; ++k) {
+        PixelVector lanes_a;
+        PixelVector lanes_b;
+        std::memcpy(&lanes_a, a + k * pixels_per_vector, sizeof lanes_a);
+        std::memcpy(&lanes_b, b + k * pixels_per_vector, sizeof lanes_b);
+        any |= lanes_a ^ lanes_b;
+    }
+    return any_lane(any);
+}
+
+inline bool round_differs(const Pixel* first, const PixelVector& vector) {
+    PixelVector any{};
+    for (std::size_t k = 0; k < vectors_per_round; ++k) {
+        PixelVector lanes;
+        std::memcpy(&lanes, first + k * pixels_per_vector, sizeof lanes);
+        any |= lanes ^ vector;
+    }
+    return any_lane(any);
+}
+
 // The scans and the store are written once, inline, and each public kernel below is built with
 // the processor's widest vectors around them: a call from one kernel to another would go
 // through the choice of version again.
 //
-// Both scans go a vector at a time while the vector matches, then pixel by pixel inside the
-// vector that does not.
+// Every scan goes a round of vectors at a time while the round matches, then a vector at a time,
+// then pixel by pixel inside the vector that does not.
 inline std::size_t scan_first_unlike(const Pixel* first, std::size_t count, Pixel colour) {
     PixelVector vector;
     splat(vector, colour);
     std::size_t index = 0;
+    while (index + pixels_per_round <= count && !round_differs(first + index, vector)) index += pixels_per_round;
     while (index + pixels_per_vector <= count && !differs(first + index, vector)) index += pixels_per_vector;
     while (index < count && first[index] == colour) ++index;
     return index;
@@ -77,6 +102,7 @@ inline std::size_t scan_last_unlike(const Pixel* first, std::size_t count, Pixel
     PixelVector vector;
     splat(vector, colour);
     std::size_t end = count;
+    while (end >= pixels_per_round && !round_differs(first + end - pixels_per_round, vector)) end -= pixels_per_round;
     while (end >= pixels_per_vector && !differs(first + end - pixels_per_vector, vector)) end -= pixels_per_vector;
     while (end > 0 && first[end - 1] == colour) --end;
     return end == 0 ? count : end - 1;
@@ -105,6 +131,7 @@ KD508_WIDE_STORES std::size_t last_unlike(const Pixel* first, std::size_t count,
 
 KD508_WIDE_STORES std::size_t first_mismatch(const Pixel* a, const Pixel* b, std::size_t count) {
     std::size_t index = 0;
+    while (index + pixels_per_round <= count && !round_differs(a + index, b + index)) index += pixels_per_round;
     while (index + pixels_per_vector <= count && !differs(a + index, b + index)) index += pixels_per_vector;
     while (index < count && a[index] == b[index]) ++index;
     return index;
@@ -112,6 +139,8 @@ KD508_WIDE_STORES std::size_t first_mismatch(const Pixel* a, const Pixel* b, std
 
 KD508_WIDE_STORES std::size_t last_mismatch(const Pixel* a, const Pixel* b, std::size_t count) {
     std::size_t end = count;
+    while (end >= pixels_per_round && !round_differs(a + end - pixels_per_round, b + end - pixels_per_round))
+        end -= pixels_per_round;
     while (end >= pixels_per_vector && !differs(a + end - pixels_per_vector, b + end - pixels_per_vector))
         end -= pixels_per_vector;
     while (end > 0 && a[end - 1] == b[end - 1]) --end;
