@@ -185,6 +185,45 @@ TEST(SpanKernelTest, UnlikeScansFindTheFirstAndLastOtherPixelAcrossVectorBounds)
     EXPECT_EQ(last_unlike(run.data(), run.size(), sky), 20u);
 }
 
+// Every length up to three rounds of vectors and past them, with changed pixels at every pair of
+// places: each scan goes by rounds, then vectors, then pixels, and any of those steps may stop
+// one early or read one too far.
+TEST(SpanKernelTest, ScansAndFillsAgreeWithAPixelByPixelReadingAtEveryLengthAndPlace) {
+    using kd508::raster::Pixel;
+    constexpr Pixel sky = 0x000080;
+    constexpr Pixel sun = 0xFFFF00;
+    constexpr std::size_t longest = 100;
+    std::vector<Pixel> picture(longest, sky);
+    const std::vector<Pixel> clear(longest, sky);
+    for (std::size_t count = 0; count <= longest; ++count) {
+        for (std::size_t first = 0; first < count; ++first) {
+            for (std::size_t last : {first, (first + count) / 2, count - 1}) {
+                if (last < first) continue;
+                std::fill(picture.begin(), picture.end(), sky);
+                picture[first] = sun;
+                picture[last] = sun;
+                if (count < longest) picture[count] = sun;  // just past the end: never to be seen
+                ASSERT_EQ(kd508::raster::first_unlike(picture.data(), count, sky), first) << count;
+                ASSERT_EQ(kd508::raster::last_unlike(picture.data(), count, sky), last) << count;
+                ASSERT_EQ(kd508::raster::first_mismatch(picture.data(), clear.data(), count), first) << count;
+                ASSERT_EQ(kd508::raster::last_mismatch(clear.data(), picture.data(), count), last) << count;
+                const kd508::raster::RunChange change = kd508::raster::fill_unlike(picture.data(), count, sky);
+                ASSERT_EQ(change.begin, first) << count;
+                ASSERT_EQ(change.end, last + 1) << count;
+                ASSERT_TRUE(std::equal(picture.begin(), picture.begin() + static_cast<std::ptrdiff_t>(count), clear.begin()));
+                if (count < longest) {
+                    ASSERT_EQ(picture[count], sun) << count;
+                }
+            }
+        }
+        std::fill(picture.begin(), picture.end(), sky);
+        if (count < longest) picture[count] = sun;
+        EXPECT_EQ(kd508::raster::first_mismatch(picture.data(), clear.data(), count), count);
+        EXPECT_EQ(kd508::raster::last_mismatch(picture.data(), clear.data(), count), count);
+        EXPECT_TRUE(kd508::raster::fill_unlike(picture.data(), count, sky).empty());
+    }
+}
+
 TEST(ExactDivisionTest, FloorAndCeilingForEverySignCombination) {
     struct Case {
         int n, d, floor, ceil;
