@@ -383,4 +383,45 @@ TEST(PolygonFillTest, SteppedEdgesMatchEachPixelsOwnCrossingCount) {
     }
 }
 
+TEST(WideStrokeTest, RecordedShapesPaintExactlyWhatDrawingThemDirectlyPaints) {
+    // A segment drawn from its shape's recorded runs must paint the pixels that drawing it anew
+    // paints: moved anywhere on, across or beside the surface, far away, in the colours the
+    // recording itself uses, after the shape was pushed out of its set by others, and for shapes
+    // too wide or too long to be kept.
+    using kd508::raster::StrokeMethod;
+    constexpr int width = 40, height = 30;
+    std::uint64_t seed = 0xBF58476D1CE4E5B9ull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    struct Shape {
+        std::int64_t dx, dy, pen;
+    };
+    const auto random_shape = [&]() -> Shape {
+        switch (next(6)) {
+            case 0: return {next(61) - 30, next(7) - 3, 2 + next(9)};   // flat
+            case 1: return {next(7) - 3, next(61) - 30, 2 + next(9)};   // steep
+            case 2: return {next(3) - 1, next(3) - 1, 1 + next(70)};    // a point or one step, pens past the kept widths
+            case 3: return {next(2) ? next(41) - 20 : 0, next(2) ? 0 : next(41) - 20, 2 + next(20)};  // along an axis
+            case 4: return {next(601) - 300, next(601) - 300, 2 + next(4)};  // past the kept lengths
+            default: return {next(25) - 12, next(25) - 12, 2 + next(64)};
+        }
+    };
+    std::vector<Shape> repeated(6);
+    for (Shape& shape : repeated) shape = random_shape();
+    Bitmap recorded(width, height), direct(width, height);
+    for (int i = 0; i < 6000; ++i) {
+        const Shape shape = next(2) ? repeated[static_cast<std::size_t>(next(6))] : random_shape();
+        const std::int64_t far = i % 50 == 0 ? (next(2) ? INT_MAX : INT_MIN) : 0;
+        const Point a{far + next(width + 60) - 30, next(height + 60) - 30};
+        const Point b{a.x + shape.dx, a.y + shape.dy};
+        const Pixel colour = i % 4 == 0 ? 0 : (i % 4 == 1 ? 1 : static_cast<Pixel>(next(0x1000000)));
+        kd508::raster::stroke_wide_segment_using(StrokeMethod::recorded, recorded.surface(), a, b, shape.pen, colour);
+        kd508::raster::stroke_wide_segment_using(StrokeMethod::direct, direct.surface(), a, b, shape.pen, colour);
+        ASSERT_EQ(recorded.pixels, direct.pixels) << "segment " << i << " from " << a.x << "," << a.y << " by "
+                                                  << shape.dx << "," << shape.dy << " pen " << shape.pen;
+    }
+}
+
 }  // namespace
