@@ -40,6 +40,7 @@ struct ShapeKey {
 struct RecordedShape {
     ShapeKey key;
     std::vector<Run> runs;
+    Box bounds;  // of the runs, from the segment's start point
 };
 
 // Shapes are found by hashing to a set of a few slots, so that the limbs of one frame do not keep
@@ -75,7 +76,7 @@ std::int64_t magnitude(std::int64_t value) { return value < 0 ? -value : value; 
 // Draws the shape on the scratch surface and reads its runs back, emptying the scratch surface
 // as it goes. False when a pixel landed in the margin, which would mean the shape reaches further
 // than its pen should and may have been cut: such a shape is not kept.
-bool record(ShapeCache& cache, const ShapeKey& key, std::vector<Run>& runs, SegmentPainter draw) {
+bool record(ShapeCache& cache, const ShapeKey& key, RecordedShape& shape, SegmentPainter draw) {
     const std::int64_t pad = key.width / 2 + 1 + recording_margin;
     const int width = static_cast<int>(magnitude(key.dx) + 2 * pad + 1);
     const int height = static_cast<int>(magnitude(key.dy) + 2 * pad + 1);
@@ -85,7 +86,9 @@ bool record(ShapeCache& cache, const ShapeKey& key, std::vector<Run>& runs, Segm
     const Point start{pad + (key.dx < 0 ? -key.dx : 0), pad + (key.dy < 0 ? -key.dy : 0)};
     draw(scratch, start, Point{start.x + key.dx, start.y + key.dy}, key.width, recorded);
 
+    std::vector<Run>& runs = shape.runs;
     runs.clear();
+    shape.bounds = Box{};
     bool within_margin = true;
     for (int y = 0; y < height; ++y) {
         Pixel* row = scratch.row(y);
@@ -97,8 +100,10 @@ bool record(ShapeCache& cache, const ShapeKey& key, std::vector<Run>& runs, Segm
             if (y < recording_margin || y >= height - recording_margin || first < recording_margin ||
                 end > static_cast<std::size_t>(width - recording_margin))
                 within_margin = false;
-            runs.push_back(Run{static_cast<std::int32_t>(y - start.y), static_cast<std::int32_t>(first - start.x),
-                               static_cast<std::int32_t>(end - start.x)});
+            const Run run{static_cast<std::int32_t>(y - start.y), static_cast<std::int32_t>(first - start.x),
+                          static_cast<std::int32_t>(end - start.x)};
+            runs.push_back(run);
+            shape.bounds = united(shape.bounds, Box{run.first, run.row, run.end, run.row + 1});
             x = end;
         }
     }
@@ -122,10 +127,18 @@ bool paint_recorded_segment(const Surface& surface, Point a, Point b, std::int64
     if (!shape) {
         RecordedShape& slot = set.shapes[set.next_to_replace];
         slot.key = ShapeKey{};
-        if (!record(cache, key, slot.runs, draw)) return false;
+        if (!record(cache, key, slot, draw)) return false;
         slot.key = key;
         set.next_to_replace = (set.next_to_replace + 1) % shapes_per_set;
         shape = &slot;
+    }
+    // Most segments lie wholly on the surface, and their runs need no clipping.
+    const Box& bounds = shape->bounds;
+    if (a.x + bounds.left >= 0 && a.y + bounds.top >= 0 && a.x + bounds.right <= surface.width &&
+        a.y + bounds.bottom <= surface.height) {
+        const int x = static_cast<int>(a.x), y = static_cast<int>(a.y);
+        for (const Run& run : shape->runs) fill_span(surface, y + run.row, x + run.first, x + run.end, colour);
+        return true;
     }
     for (const Run& run : shape->runs)
         fill_span_clipped(surface, a.y + run.row, a.x + run.first, a.x + run.end, colour);

@@ -163,11 +163,17 @@ void stroke_wide_segment_using(StrokeMethod method, const Surface& surface, Poin
                                Pixel colour) {
     if (width <= 0) return;
     // A pen far wider than the surface costs a pass over the surface's rows for each end and for
-    // the body; where nothing or everything is painted the answer needs no such pass.
-    if (beyond_reach_of_surface(surface, a, b, static_cast<Real>(width / 2 + 1))) return;
-    if (pen_end_covers_surface(surface, a, width) || pen_end_covers_surface(surface, b, width)) {
-        fill_box(surface, Box{0, 0, surface.width, surface.height}, colour);
-        return;
+    // the body; where nothing or everything is painted the answer needs no such pass. A segment
+    // that starts on the surface is within its reach, and a pen no wider than the surface cannot
+    // cover all its corners from one end (they lie further apart than the pen is wide), so the
+    // usual segment needs neither measure.
+    const bool starts_on_surface = a.x >= 0 && a.y >= 0 && a.x < surface.width && a.y < surface.height;
+    if (!starts_on_surface || width > std::max(surface.width, surface.height)) {
+        if (beyond_reach_of_surface(surface, a, b, static_cast<Real>(width / 2 + 1))) return;
+        if (pen_end_covers_surface(surface, a, width) || pen_end_covers_surface(surface, b, width)) {
+            fill_box(surface, Box{0, 0, surface.width, surface.height}, colour);
+            return;
+        }
     }
     // Every limb of every figure is the same few shapes: a shape drawn before is written from its
     // recorded runs.
