@@ -360,12 +360,19 @@ TEST(PolygonFillTest, SteppedEdgesMatchEachPixelsOwnCrossingCount) {
         seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
         return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
     };
-    for (int i = 0; i < 3000; ++i) {
-        const std::int64_t reach = i % 3 == 0 ? 30 : (i % 3 == 1 ? 5000 : std::int64_t{3} << 31);
+    // Coordinates just either side of 2^30, where the fill leaves 64-bit arithmetic for 128-bit.
+    constexpr std::int64_t narrow_edge = std::int64_t{1} << 30;
+    const auto near_narrow_edge = [&] { return (next(2) ? 1 : -1) * (narrow_edge - 1 + next(3)) + next(5) - 2; };
+    for (int i = 0; i < 4000; ++i) {
+        const std::int64_t reach = i % 4 == 0 ? 30 : (i % 4 == 1 ? 5000 : std::int64_t{3} << 31);
         std::vector<Point> vertices(static_cast<std::size_t>(3 + next(5)));
         for (Point& p : vertices) p = Point{next(2 * reach + 1) - reach + size / 2, next(2 * reach + 1) - reach + size / 2};
-        Bitmap filled(size, size);
+        if (i % 4 == 3)
+            for (Point& p : vertices) p = next(3) ? Point{near_narrow_edge(), near_narrow_edge()} : Point{next(size), next(size)};
+        Bitmap filled(size, size), wide(size, size);
         kd508::raster::fill_polygon_alternate(filled.surface(), vertices, Bitmap::pen);
+        kd508::raster::fill_polygon_alternate_using(kd508::raster::PolygonArithmetic::wide, wide.surface(), vertices, Bitmap::pen);
+        ASSERT_EQ(filled.pixels, wide.pixels) << "polygon " << i;
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 int crossings = 0;
