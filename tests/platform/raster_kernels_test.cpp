@@ -255,6 +255,20 @@ struct Bitmap {
     int painted_count() const { return static_cast<int>(std::count(pixels.begin(), pixels.end(), pen)); }
 };
 
+TEST(EllipseKernelTest, BoxesTooThinForAnInsideAreFilledWhole) {
+    // A wide pen's round end of width one or two, and a brush inside a wide pen's thin ellipse,
+    // fill boxes less than three pixels across: all of the box, tips included.
+    for (int width = 1; width <= 9; ++width) {
+        for (int height = 1; height <= 9; ++height) {
+            if (width >= 3 && height >= 3) continue;
+            Bitmap filled(12, 12);
+            kd508::raster::fill_ellipse(filled.surface(), Box{1, 1, 1 + width, 1 + height}, Bitmap::pen);
+            EXPECT_EQ(filled.painted_count(), width * height) << width << "x" << height;
+            EXPECT_TRUE(filled.painted(1, 1) && filled.painted(width, height)) << width << "x" << height;
+        }
+    }
+}
+
 TEST(WideEllipseTest, BandCoversTheEllipsesEdgeAndStaysWithinThePensReachOfTheBox) {
     // Every edge pixel is on the pen's path, so a missed row or a chain step that skips a pixel
     // would leave one out; a step to a wrong row would paint beyond the box's reach.
