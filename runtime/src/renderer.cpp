@@ -37,11 +37,13 @@ bool fits_drawing_call(const CanvasPoint& p) { return fits_drawing_call(p.x) && 
 // Whether every point lies beyond the same side of the canvas by more than reach, so that the
 // figure they span cannot paint on it.
 bool wholly_off_canvas(const CanvasPoint* points, std::size_t count, std::int64_t reach) {
-    const auto all = [&](auto beyond) { return std::all_of(points, points + count, beyond); };
-    return all([&](const CanvasPoint& p) { return p.x < -reach; }) ||
-           all([&](const CanvasPoint& p) { return p.y < -reach; }) ||
-           all([&](const CanvasPoint& p) { return p.x >= canvas_width + reach; }) ||
-           all([&](const CanvasPoint& p) { return p.y >= canvas_height + reach; });
+    // All points lie beyond a side exactly when the nearest of them to the canvas does.
+    CanvasPoint least = points[0], most = points[0];
+    for (std::size_t i = 1; i < count; ++i) {
+        least = {std::min(least.x, points[i].x), std::min(least.y, points[i].y)};
+        most = {std::max(most.x, points[i].x), std::max(most.y, points[i].y)};
+    }
+    return most.x < -reach || most.y < -reach || least.x >= canvas_width + reach || least.y >= canvas_height + reach;
 }
 
 POINT to_point(const CanvasPoint& p) { return {static_cast<LONG>(p.x), static_cast<LONG>(p.y)}; }

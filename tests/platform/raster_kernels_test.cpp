@@ -294,6 +294,20 @@ struct Bitmap {
     int painted_count() const { return static_cast<int>(std::count(pixels.begin(), pixels.end(), pen)); }
 };
 
+TEST(EllipseKernelTest, BoxesTooThinForAnInsideAreFilledWhole) {
+    // A wide pen's round end of width one or two, and a brush inside a wide pen's thin ellipse,
+    // fill boxes less than three pixels across: all of the box, tips included.
+    for (int width = 1; width <= 9; ++width) {
+        for (int height = 1; height <= 9; ++height) {
+            if (width >= 3 && height >= 3) continue;
+            Bitmap filled(12, 12);
+            kd508::raster::fill_ellipse(filled.surface(), Box{1, 1, 1 + width, 1 + height}, Bitmap::pen);
+            EXPECT_EQ(filled.painted_count(), width * height) << width << "x" << height;
+            EXPECT_TRUE(filled.painted(1, 1) && filled.painted(width, height)) << width << "x" << height;
+        }
+    }
+}
+
 TEST(WideEllipseTest, BandCoversTheEllipsesEdgeAndStaysWithinThePensReachOfTheBox) {
     // Every edge pixel is on the pen's path, so a missed row or a chain step that skips a pixel
     // would leave one out; a step to a wrong row would paint beyond the box's reach.
@@ -399,12 +413,19 @@ TEST(PolygonFillTest, SteppedEdgesMatchEachPixelsOwnCrossingCount) {
         seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
         return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
     };
-    for (int i = 0; i < 3000; ++i) {
-        const std::int64_t reach = i % 3 == 0 ? 30 : (i % 3 == 1 ? 5000 : std::int64_t{3} << 31);
+    // Coordinates just either side of 2^30, where the fill leaves 64-bit arithmetic for 128-bit.
+    constexpr std::int64_t narrow_edge = std::int64_t{1} << 30;
+    const auto near_narrow_edge = [&] { return (next(2) ? 1 : -1) * (narrow_edge - 1 + next(3)) + next(5) - 2; };
+    for (int i = 0; i < 4000; ++i) {
+        const std::int64_t reach = i % 4 == 0 ? 30 : (i % 4 == 1 ? 5000 : std::int64_t{3} << 31);
         std::vector<Point> vertices(static_cast<std::size_t>(3 + next(5)));
         for (Point& p : vertices) p = Point{next(2 * reach + 1) - reach + size / 2, next(2 * reach + 1) - reach + size / 2};
-        Bitmap filled(size, size);
+        if (i % 4 == 3)
+            for (Point& p : vertices) p = next(3) ? Point{near_narrow_edge(), near_narrow_edge()} : Point{next(size), next(size)};
+        Bitmap filled(size, size), wide(size, size);
         kd508::raster::fill_polygon_alternate(filled.surface(), vertices, Bitmap::pen);
+        kd508::raster::fill_polygon_alternate_using(kd508::raster::PolygonArithmetic::wide, wide.surface(), vertices, Bitmap::pen);
+        ASSERT_EQ(filled.pixels, wide.pixels) << "polygon " << i;
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 int crossings = 0;
@@ -419,6 +440,47 @@ TEST(PolygonFillTest, SteppedEdgesMatchEachPixelsOwnCrossingCount) {
                 ASSERT_EQ(filled.painted(x, y), crossings % 2 == 1) << "polygon " << i << " at " << x << "," << y;
             }
         }
+    }
+}
+
+TEST(WideStrokeTest, RecordedShapesPaintExactlyWhatDrawingThemDirectlyPaints) {
+    // A segment drawn from its shape's recorded runs must paint the pixels that drawing it anew
+    // paints: moved anywhere on, across or beside the surface, far away, in the colours the
+    // recording itself uses, after the shape was pushed out of its set by others, and for shapes
+    // too wide or too long to be kept.
+    using kd508::raster::StrokeMethod;
+    constexpr int width = 40, height = 30;
+    std::uint64_t seed = 0xBF58476D1CE4E5B9ull;
+    const auto next = [&](std::int64_t bound) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return static_cast<std::int64_t>(seed % static_cast<std::uint64_t>(bound));
+    };
+    struct Shape {
+        std::int64_t dx, dy, pen;
+    };
+    const auto random_shape = [&]() -> Shape {
+        switch (next(6)) {
+            case 0: return {next(61) - 30, next(7) - 3, 2 + next(9)};   // flat
+            case 1: return {next(7) - 3, next(61) - 30, 2 + next(9)};   // steep
+            case 2: return {next(3) - 1, next(3) - 1, 1 + next(70)};    // a point or one step, pens past the kept widths
+            case 3: return {next(2) ? next(41) - 20 : 0, next(2) ? 0 : next(41) - 20, 2 + next(20)};  // along an axis
+            case 4: return {next(601) - 300, next(601) - 300, 2 + next(4)};  // past the kept lengths
+            default: return {next(25) - 12, next(25) - 12, 2 + next(64)};
+        }
+    };
+    std::vector<Shape> repeated(6);
+    for (Shape& shape : repeated) shape = random_shape();
+    Bitmap recorded(width, height), direct(width, height);
+    for (int i = 0; i < 6000; ++i) {
+        const Shape shape = next(2) ? repeated[static_cast<std::size_t>(next(6))] : random_shape();
+        const std::int64_t far = i % 50 == 0 ? (next(2) ? INT_MAX : INT_MIN) : 0;
+        const Point a{far + next(width + 60) - 30, next(height + 60) - 30};
+        const Point b{a.x + shape.dx, a.y + shape.dy};
+        const Pixel colour = i % 4 == 0 ? 0 : (i % 4 == 1 ? 1 : static_cast<Pixel>(next(0x1000000)));
+        kd508::raster::stroke_wide_segment_using(StrokeMethod::recorded, recorded.surface(), a, b, shape.pen, colour);
+        kd508::raster::stroke_wide_segment_using(StrokeMethod::direct, direct.surface(), a, b, shape.pen, colour);
+        ASSERT_EQ(recorded.pixels, direct.pixels) << "segment " << i << " from " << a.x << "," << a.y << " by "
+                                                  << shape.dx << "," << shape.dy << " pen " << shape.pen;
     }
 }
 

@@ -203,6 +203,23 @@ TEST_F(EllipseTest, OnePixelPenDrawsTheRimOfTheFilledShape) {
     EXPECT_FALSE(painted(outlined, 6, 4));
 }
 
+TEST_F(EllipseTest, PenAndBrushOfOneColourCoverWhatTwoColoursCover) {
+    // A rim in the brush's colour is drawn with the fill in one pass; it must cover the same
+    // pixels as a rim of another colour around the fill, thin boxes included, which are all rim.
+    for (int width = 1; width <= 7; ++width) {
+        for (int height = 1; height <= 7; ++height) {
+            RasterCanvas one_colour(10, 10), two_colours(10, 10);
+            one_colour.use_brush(black);
+            two_colours.use_brush(red);
+            Ellipse(one_colour.dc(), 1, 1, 1 + width, 1 + height);
+            Ellipse(two_colours.dc(), 1, 1, 1 + width, 1 + height);
+            for (int y = 0; y < 10; ++y)
+                for (int x = 0; x < 10; ++x)
+                    ASSERT_EQ(painted(one_colour, x, y), painted(two_colours, x, y)) << width << "x" << height << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST_F(EllipseTest, ReferencePictures) {
     // Measured on the reference: rows of the pen (b) and the brush (r) inside it.
     struct Case {

@@ -188,8 +188,11 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
             raster::fill_ellipse(surface, device_box, paint.brush_colour);
     } else if (paint.thin_pen()) {
         if (single_pixel) return TRUE;
+        // The rim lies within the filled shape, so a rim in the brush's colour changes nothing
+        // the fill has painted: the figure is one colour, drawn in one pass, as Rectangle does.
+        const bool one_colour = paint.brush_fills && paint.pen_colour == paint.brush_colour;
         if (paint.brush_fills && !thin_box) raster::fill_ellipse(surface, device_box, paint.brush_colour);
-        raster::outline_ellipse(surface, device_box, paint.pen_colour);
+        if (!one_colour || thin_box) raster::outline_ellipse(surface, device_box, paint.pen_colour);
     } else {
         if (paint.brush_fills) raster::fill_ellipse(surface, device_box, paint.brush_colour);
         // Beside tall boxes three or four pixels wide, GDI also spills a few brush pixels outside

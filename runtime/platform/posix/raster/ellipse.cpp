@@ -173,7 +173,7 @@ bool too_thin_for_an_inside(const Box& box) { return box.width() < 3 || box.heig
 // the centre. The same boxes come back many times a frame (every bug has the same body), so the
 // tables of the last box sizes are kept, each slot's storage reused when another size takes it.
 constexpr std::int64_t tabled_height_limit = 1024;
-constexpr std::size_t table_set_count = 32;
+constexpr std::size_t table_set_count = 128;
 constexpr std::size_t tables_per_set = 4;
 constexpr std::int32_t no_row = -1;
 
@@ -237,6 +237,23 @@ public:
         return Span{(centre - *extent) / 2, (centre + *extent) / 2};
     }
 
+    // Calls visit(y, span) for each row of rows that has pixels of the ellipse. With a table,
+    // rows are read from it without the checks row() makes for a single row.
+    template <class Visit>
+    void for_each_row(RowRange rows, Visit&& visit) const {
+        if (!table_) {
+            for (int y = rows.begin; y < rows.end; ++y)
+                if (const auto span = row(y)) visit(y, *span);
+            return;
+        }
+        const std::int64_t centre = box_.left + box_.right - 1;
+        std::int64_t offset = 2 * std::int64_t{rows.begin} - (box_.top + box_.bottom - 1);
+        for (int y = rows.begin; y < rows.end; ++y, offset += 2) {
+            const std::int32_t extent = table_->extents[static_cast<std::size_t>((offset < 0 ? -offset : offset) / 2)];
+            if (extent != no_row) visit(y, Span{(centre - extent) / 2, (centre + extent) / 2});
+        }
+    }
+
 private:
     Box box_;
     bool thin_;
@@ -284,9 +301,8 @@ void fill_ellipse(const Surface& surface, const Box& box, Pixel colour) {
     if (!reaches_surface_columns(surface, box)) return;
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
     if (rows.begin >= rows.end) return;
-    const EllipseRows ellipse(box);
-    for (int y = rows.begin; y < rows.end; ++y)
-        if (const auto span = ellipse.row(y)) fill_span_clipped(surface, y, span->first, span->last + 1, colour);
+    EllipseRows(box).for_each_row(
+        rows, [&](int y, Span span) { fill_span_clipped(surface, y, span.first, span.last + 1, colour); });
 }
 
 void outline_ellipse(const Surface& surface, const Box& box, Pixel colour) {

@@ -25,12 +25,13 @@ struct Edge {
     std::int64_t step_remainder = 0;  // dx - step * height, in 0..height-1
 };
 
-// Sets the edge to its crossing on row y, exactly, with 128-bit arithmetic where the product
-// needs it; the rows after it are stepped in 64 bits.
+// Sets the edge to its crossing on row y, exactly, in Number arithmetic, which must hold the
+// product of the edge's height and width; the rows after it are stepped in 64 bits.
+template <typename Number>
 void start_edge(Edge& edge, std::int64_t y) {
     const std::int64_t height = edge.bottom - edge.top;
-    const Wide along = static_cast<Wide>(y - edge.top) * edge.dx;
-    const Wide offset = ceil_div<Wide>(along, height);
+    const Number along = static_cast<Number>(y - edge.top) * edge.dx;
+    const Number offset = ceil_div<Number>(along, height);
     edge.offset = static_cast<std::int64_t>(offset);
     edge.remainder = static_cast<std::int64_t>(offset * height - along);
     edge.step = floor_div<std::int64_t>(edge.dx, height);
@@ -53,9 +54,10 @@ void step_edge(Edge& edge) {
 
 // The first pixel centre at or right of the edge's crossing, clamped to just beyond the surface,
 // which keeps it in 64 bits without moving it across the surface.
+template <typename Number>
 std::int64_t first_x_on_row(const Edge& edge, int surface_width) {
-    const Wide first_x = static_cast<Wide>(edge.top_x) + edge.offset;
-    return static_cast<std::int64_t>(std::clamp<Wide>(first_x, -1, static_cast<Wide>(surface_width) + 1));
+    const Number first_x = static_cast<Number>(edge.top_x) + edge.offset;
+    return static_cast<std::int64_t>(std::clamp<Number>(first_x, -1, static_cast<Number>(surface_width) + 1));
 }
 
 // The edge and crossing lists are kept from call to call, so that filling allocates nothing
@@ -80,11 +82,20 @@ void sort_crossings(std::vector<std::int64_t>& crossings) {
     }
 }
 
-}  // namespace
+// Vertices within this distance of the origin make edges whose crossings, and the products
+// that decide them, fit in 64 bits: every shape near a surface.
+constexpr std::int64_t narrow_coordinate_limit = narrow_factor_limit / 2;
 
-void fill_polygon_alternate(const Surface& surface, std::span<const Point> vertices, Pixel colour) {
-    if (vertices.size() < 3) return;
+bool narrow(std::span<const Point> vertices) {
+    for (const Point& p : vertices)
+        if (p.x <= -narrow_coordinate_limit || p.x >= narrow_coordinate_limit || p.y <= -narrow_coordinate_limit ||
+            p.y >= narrow_coordinate_limit)
+            return false;
+    return true;
+}
 
+template <typename Number>
+void fill_in(const Surface& surface, std::span<const Point> vertices, Pixel colour) {
     FillScratch& scratch = fill_scratch();
     std::vector<Edge>& edges = scratch.edges;
     edges.clear();
@@ -107,14 +118,27 @@ void fill_polygon_alternate(const Surface& surface, std::span<const Point> verti
         crossings.clear();
         for (Edge& edge : edges) {
             if (y < edge.top || y >= edge.bottom) continue;
-            if (!edge.started) start_edge(edge, y);
-            crossings.push_back(first_x_on_row(edge, surface.width));
+            if (!edge.started) start_edge<Number>(edge, y);
+            crossings.push_back(first_x_on_row<Number>(edge, surface.width));
             step_edge(edge);
         }
         sort_crossings(crossings);
         for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
             fill_span_clipped(surface, y, crossings[k], crossings[k + 1], colour);
     }
+}
+
+}  // namespace
+
+void fill_polygon_alternate(const Surface& surface, std::span<const Point> vertices, Pixel colour) {
+    fill_polygon_alternate_using(PolygonArithmetic::narrowest, surface, vertices, colour);
+}
+
+void fill_polygon_alternate_using(PolygonArithmetic arithmetic, const Surface& surface, std::span<const Point> vertices,
+                                  Pixel colour) {
+    if (vertices.size() < 3) return;
+    if (arithmetic == PolygonArithmetic::narrowest && narrow(vertices)) fill_in<std::int64_t>(surface, vertices, colour);
+    else fill_in<Wide>(surface, vertices, colour);
 }
 
 }  // namespace kd508::raster

@@ -14,4 +14,12 @@ namespace kd508::raster {
 // coordinates are safe; the work is the polygon's rows on the surface times its edge count.
 void fill_polygon_alternate(const Surface& surface, std::span<const Point> vertices, Pixel colour);
 
+// The arithmetic an edge's crossings are decided in: 64-bit integers where every vertex lies
+// within 2^30 of the origin (the narrowest, which fill_polygon_alternate takes when it can), else
+// 128-bit ones. Both are exact and must agree; the wide one is given here so that the two can be
+// checked against each other.
+enum class PolygonArithmetic { narrowest, wide };
+void fill_polygon_alternate_using(PolygonArithmetic arithmetic, const Surface& surface, std::span<const Point> vertices,
+                                  Pixel colour);
+
 }  // namespace kd508::raster

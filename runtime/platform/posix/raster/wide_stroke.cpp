@@ -9,6 +9,7 @@
 #include "ellipse.h"
 #include "exact_division.h"
 #include "polygon_fill.h"
+#include "segment_shape_cache.h"
 
 namespace kd508::raster {
 namespace {
@@ -134,15 +135,10 @@ bool pen_end_covers_surface(const Surface& surface, Point end, std::int64_t widt
     return true;
 }
 
-void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour) {
-    if (width <= 0) return;
-    // A pen far wider than the surface costs a pass over the surface's rows for each end and for
-    // the body; where nothing or everything is painted the answer needs no such pass.
-    if (beyond_reach_of_surface(surface, a, b, static_cast<Real>(width / 2 + 1))) return;
-    if (pen_end_covers_surface(surface, a, width) || pen_end_covers_surface(surface, b, width)) {
-        fill_box(surface, Box{0, 0, surface.width, surface.height}, colour);
-        return;
-    }
+namespace {
+
+// The round ends and the body, with nothing skipped but what lies off the surface.
+void draw_segment_directly(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour) {
     // The reference strokes a segment as a disc at each end, the ellipse of the width-square box
     // whose centre pixel is the end point (the box starts width / 2 pixels before it, so an even
     // width grows up and left), joined by a body between the end points moved to either side.
@@ -159,6 +155,35 @@ void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t 
     const Point body[] = {{a.x + left.x, a.y + left.y}, {b.x + left.x, b.y + left.y},
                           {b.x + right.x, b.y + right.y}, {a.x + right.x, a.y + right.y}};
     fill_polygon_alternate(surface, body, colour);
+}
+
+}  // namespace
+
+void stroke_wide_segment_using(StrokeMethod method, const Surface& surface, Point a, Point b, std::int64_t width,
+                               Pixel colour) {
+    if (width <= 0) return;
+    // A pen far wider than the surface costs a pass over the surface's rows for each end and for
+    // the body; where nothing or everything is painted the answer needs no such pass. A segment
+    // that starts on the surface is within its reach, and a pen no wider than the surface cannot
+    // cover all its corners from one end (they lie further apart than the pen is wide), so the
+    // usual segment needs neither measure.
+    const bool starts_on_surface = a.x >= 0 && a.y >= 0 && a.x < surface.width && a.y < surface.height;
+    if (!starts_on_surface || width > std::max(surface.width, surface.height)) {
+        if (beyond_reach_of_surface(surface, a, b, static_cast<Real>(width / 2 + 1))) return;
+        if (pen_end_covers_surface(surface, a, width) || pen_end_covers_surface(surface, b, width)) {
+            fill_box(surface, Box{0, 0, surface.width, surface.height}, colour);
+            return;
+        }
+    }
+    // Every limb of every figure is the same few shapes: a shape drawn before is written from its
+    // recorded runs.
+    if (method == StrokeMethod::recorded && paint_recorded_segment(surface, a, b, width, colour, draw_segment_directly))
+        return;
+    draw_segment_directly(surface, a, b, width, colour);
+}
+
+void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour) {
+    stroke_wide_segment_using(StrokeMethod::recorded, surface, a, b, width, colour);
 }
 
 void stroke_wide_path(const Surface& surface, std::span<const Point> path, bool closed,

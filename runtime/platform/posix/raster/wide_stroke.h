@@ -16,6 +16,13 @@ namespace kd508::raster {
 // coordinates and widths are safe; the work is the segment's rows on the surface.
 void stroke_wide_segment(const Surface& surface, Point a, Point b, std::int64_t width, Pixel colour);
 
+// How stroke_wide_segment finds its pixels: from the runs recorded for the segment's shape, drawn
+// once (the default), or drawn directly every time. Both paint the same pixels; the direct way is
+// given here so that the two can be checked against each other.
+enum class StrokeMethod { recorded, direct };
+void stroke_wide_segment_using(StrokeMethod method, const Surface& surface, Point a, Point b, std::int64_t width,
+                               Pixel colour);
+
 // Whether the round end the pen paints at `end` covers every pixel of the surface.
 bool pen_end_covers_surface(const Surface& surface, Point end, std::int64_t width);
 
