@@ -66,6 +66,26 @@ TEST(FaceLibrary, OpensEachFileOnceForTheProcess) {
     EXPECT_EQ(face_files_opened(), opened);
 }
 
+// A request that differs from the one before in any one respect gets the font for itself, not
+// the last one's, and asking again after another request gets the same font back.
+TEST(SizedFontRequests, EachRequestGetsItsOwnFontWhateverCameBefore) {
+    const Face* mono_face = find_face("", true);
+    ASSERT_NE(mono_face, nullptr);
+    SizedFont& small = sans(-12);
+    SizedFont& large = sans(-30);
+    SizedFont& fixed = mono(-12);
+    SizedFont& named = sized_font(FontRequest{-12, false, mono_face->family});
+    EXPECT_NE(&small, &large);
+    EXPECT_NE(&small, &fixed);
+    EXPECT_NE(&small, &named);
+    EXPECT_EQ(&sans(-12), &small);
+    EXPECT_EQ(&sans(-12), &small);
+    EXPECT_EQ(&mono(-12), &fixed);
+    EXPECT_EQ(&sans(-30), &large);
+    EXPECT_EQ(&sized_font(FontRequest{-12, false, mono_face->family}), &named);
+    EXPECT_EQ(&sans(-12), &small);
+}
+
 TEST(CellMetrics, NegativeHeightAsksForCharacterHeight) {
     for (int em : {5, 12, 127}) {
         SCOPED_TRACE(em);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <string>
 #include <tuple>
 
 #include "font/face_library.h"
@@ -56,6 +57,25 @@ using FontCache = std::map<CacheKey, std::unique_ptr<SizedFont>>;
 FontCache& font_cache() {
     static FontCache cache;
     return cache;
+}
+
+// The request the last text call made and the sized font it got. A program draws its text in a
+// few sizes, often one call after another in the same one, and finding the face and the size
+// again costs more than drawing a short label; kept until the cache starts afresh.
+struct LastRequest {
+    int height = 0;
+    bool fixed_pitch = false;
+    std::string face_name;
+    SizedFont* font = nullptr;
+
+    bool is(const FontRequest& request) const {
+        return font && height == request.height && fixed_pitch == request.fixed_pitch && face_name == request.face_name;
+    }
+};
+
+LastRequest& last_request() {
+    static LastRequest last;
+    return last;
 }
 
 int rounded(double value) { return static_cast<int>(std::lround(value)); }
@@ -198,6 +218,8 @@ void SizedFont::render(unsigned char byte, Glyph& out) {
 }
 
 SizedFont& sized_font(const FontRequest& request) {
+    LastRequest& last = last_request();
+    if (last.is(request)) return *last.font;
     long long height = request.height == 0 ? default_cell_height : request.height;
     height = std::clamp<long long>(height, -largest_height, largest_height);
 
@@ -211,14 +233,20 @@ SizedFont& sized_font(const FontRequest& request) {
     const bool uniform_advances =
         !face || face->fixed_width || (request.fixed_pitch && face == find_face("", true));
     const CacheKey key{face, static_cast<int>(height), uniform_advances};
-    if (const auto known = cache.find(key); known != cache.end()) return *known->second;
-
-    if (cache.size() >= cache_entry_limit) cache.clear();
-
-    auto made = std::make_unique<SizedFont>(face, static_cast<int>(height), uniform_advances);
-    SizedFont& font = *made;
-    cache.emplace(key, std::move(made));
-    return font;
+    SizedFont* font = nullptr;
+    if (const auto known = cache.find(key); known != cache.end()) {
+        font = known->second.get();
+    } else {
+        if (cache.size() >= cache_entry_limit) cache.clear();
+        auto made = std::make_unique<SizedFont>(face, static_cast<int>(height), uniform_advances);
+        font = made.get();
+        cache.emplace(key, std::move(made));
+    }
+    last.height = request.height;
+    last.fixed_pitch = request.fixed_pitch;
+    last.face_name.assign(request.face_name);
+    last.font = font;
+    return *font;
 }
 
 std::int64_t glyphs_rendered() { return rendered_count; }
