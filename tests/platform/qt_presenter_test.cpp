@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <QAction>
+#include <QBackingStore>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -304,6 +305,37 @@ TEST_F(QtPresenterTest, ClientIsOpaqueOnABackingStoreWithAnAlphaChannel) {
                              ClientArea{-1'000'000, -1'000'000, 1'000'000, 1'000'000});
     graphics_window().client().render(&store);
     EXPECT_EQ(store.pixel(0, 0), 0xFFFF0000u);
+}
+
+TEST_F(QtPresenterTest, PixelsGoIntoTheWindowsStoreAtTheClientsPlaceAndNoFurther) {
+    presenter.set_menu(graphics, run_menu(false));
+    presenter.poll();
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    pixels[5 * client_width + 7] = 0x00123456;
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    qt::TopLevelWindow& window = graphics_window();
+    window.repaint();
+    QPaintDevice* device = window.backingStore()->paintDevice();
+    ASSERT_EQ(device->devType(), QInternal::Image);
+    const QImage& store = *static_cast<QImage*>(device);
+    // The client lies below the menu bar, which keeps its own pixels.
+    const QPoint client_origin = window.client().mapTo(&window, QPoint(0, 0));
+    ASSERT_GT(client_origin.y(), 0);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(7, 5)), 0xFF123456u);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(8, 5)), 0xFF336699u);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(client_width - 1, client_height - 1)), 0xFF336699u);
+    EXPECT_NE(store.pixel(client_origin + QPoint(7, -1)) & 0xFFFFFF, 0x336699u);
+
+    // An image smaller than the client, the client placed mostly beyond its edge: only the
+    // corner that falls inside is written.
+    QImage small(20, 10, QImage::Format_ARGB32_Premultiplied);
+    small.fill(Qt::transparent);
+    window.client().render(&small, QPoint(12, 4));
+    EXPECT_EQ(small.pixel(12, 4), 0xFF336699u);
+    EXPECT_EQ(small.pixel(19, 9), 0xFF123456u);  // client pixel (7, 5)
+    EXPECT_EQ(small.pixel(11, 9), 0u);
+    EXPECT_EQ(small.pixel(19, 3), 0u);
 }
 
 // The presenter paints from the layer's buffer and keeps no copy of it, so it must stop reading
