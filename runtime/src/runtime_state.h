@@ -56,6 +56,13 @@ struct RuntimeState {
     std::int32_t log_first = -1;
     std::int32_t log_next = 0;
     std::int32_t log_lines_unpainted = 0;  // the newest kept lines, not yet drawn in the window
+    // Every column of the text window from log_blank_from to the right edge, the last included,
+    // holds the background in every row: no line drawn so far reaches it. It holds for a client
+    // of log_blank_width by log_blank_height; -1 while nothing is known.
+    std::int32_t log_blank_from = -1;
+    std::int32_t log_blank_width = 0;
+    std::int32_t log_blank_height = 0;
+    std::uint8_t log_background_erased = 0;  // the last WM_ERASEBKGND of the text window erased
 };
 
 RuntimeState& runtime_state();

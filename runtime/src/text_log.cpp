@@ -9,6 +9,12 @@
 // scrolling and drawing line by line; the one thing that carries from line to line, the last
 // column that the erasing leaves, is carried over by hand, and a line long enough to reach it is
 // drawn the slow way, as are lines that could not be kept.
+//
+// The window spans the screen, and the lines of a log are short: most of each row is background
+// that scrolling and erasing only move onto background. Once a repaint has erased the whole
+// window, the log knows from which column on it is blank, and a batch of lines scrolls and erases
+// only the columns left of it; the rest of the window, the last column included, stays as the
+// full scroll would have left it, background.
 #include "text_log.h"
 
 #include <algorithm>
@@ -60,12 +66,14 @@ struct LogSurface {
     HGDIOBJ previous_font = nullptr;
     RECT client{};
     int line_height = 1;
+    int widest_character = 0;
 
     LogSurface() : window(runtime_state().text_window), surface(GetDC(window)) {
         previous_font = SelectObject(surface, GetStockObject(ANSI_FIXED_FONT));
         TEXTMETRICA metrics = {};
         GetTextMetricsA(surface, &metrics);
         line_height = std::max(1, static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading));
+        widest_character = std::max(0, static_cast<int>(metrics.tmMaxCharWidth));
         GetClientRect(window, &client);
     }
     ~LogSurface() {
@@ -89,33 +97,6 @@ int painted_length(char* line) {
     return length;
 }
 
-// Erases the strip of one line whose top is at `top` and draws the line in it. With the null pen
-// the fill stops one pixel short on the right and at the bottom: the extra row makes up for the
-// bottom, but the last column keeps what was there, as it does on Windows.
-void draw_line_in_strip(const LogSurface& log, int top, char* line) {
-    HBRUSH background = CreateSolidBrush(GetBkColor(log.surface));
-    HGDIOBJ previous_brush = SelectObject(log.surface, background);
-    HGDIOBJ previous_pen = SelectObject(log.surface, GetStockObject(NULL_PEN));
-    Rectangle(log.surface, log.client.left, top, log.client.right, top + log.line_height + 1);
-    SelectObject(log.surface, previous_pen);
-    SelectObject(log.surface, previous_brush);
-    DeleteObject(background);
-    TextOutA(log.surface, log.client.left + log_left_margin, top, line, painted_length(line));
-}
-
-// Whether the line's glyphs may reach the window's last column, the one that erasing leaves.
-// Glyphs may hang over their advance by a little; a generous margin keeps the answer safe.
-bool may_reach_last_column(const LogSurface& log, const char* line) {
-    int length = static_cast<int>(std::strlen(line));
-    if (length > 0 && line[length - 1] == '\n') --length;
-    SIZE extent{};
-    GetTextExtentPointA(log.surface, line, length, &extent);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(log.surface, &metrics);
-    const long reach = log.client.left + log_left_margin + extent.cx + 2 * metrics.tmMaxCharWidth;
-    return reach >= log.client.right - 1;
-}
-
 // The text of the kept line `newer` places before the newest (0 is the newest).
 void copy_kept_line(int newer, char (&line)[printf_buffer_size]) {
     const RuntimeState& state = runtime_state();
@@ -125,6 +106,109 @@ void copy_kept_line(int newer, char (&line)[printf_buffer_size]) {
         std::snprintf(line, sizeof line, "%s", kept);
         GlobalUnlock(state.log_ring[slot]);
     }
+}
+
+// Erases the strip of one line whose top is at `top`, up to the column before erase_right, and
+// draws the line in it. With the null pen the fill stops one pixel short on the right and at the
+// bottom: the extra row makes up for the bottom, but with erase_right at the window's right edge
+// the last column keeps what was there, as it does on Windows.
+void draw_line_in_strip(const LogSurface& log, int top, char* line, LONG erase_right) {
+    HBRUSH background = CreateSolidBrush(GetBkColor(log.surface));
+    HGDIOBJ previous_brush = SelectObject(log.surface, background);
+    HGDIOBJ previous_pen = SelectObject(log.surface, GetStockObject(NULL_PEN));
+    Rectangle(log.surface, log.client.left, top, erase_right, top + log.line_height + 1);
+    SelectObject(log.surface, previous_pen);
+    SelectObject(log.surface, previous_brush);
+    DeleteObject(background);
+    TextOutA(log.surface, log.client.left + log_left_margin, top, line, painted_length(line));
+}
+
+// The column after the last one that the line's glyphs may touch, clamped to the window. Glyphs
+// may hang over their advance by a little; a generous margin keeps the answer safe.
+LONG line_reach(const LogSurface& log, const char* line) {
+    int length = static_cast<int>(std::strlen(line));
+    if (length > 0 && line[length - 1] == '\n') --length;
+    SIZE extent{};
+    GetTextExtentPointA(log.surface, line, length, &extent);
+    const long long reach = static_cast<long long>(log.client.left) + log_left_margin + extent.cx +
+                            2LL * log.widest_character;
+    return static_cast<LONG>(std::clamp<long long>(reach, log.client.left, log.client.right));
+}
+
+// Whether a line of that reach may touch the window's last column, the one that erasing leaves.
+bool reaches_last_column(const LogSurface& log, LONG reach) { return reach >= log.client.right - 1; }
+
+// The column from which on the window is known to hold only background, or -1. What was learnt
+// of a window of another size says nothing of the pixels it has now.
+LONG known_blank_from(const LogSurface& log) {
+    const RuntimeState& state = runtime_state();
+    if (state.log_blank_from < 0 || state.log_blank_width != log.client.right - log.client.left ||
+        state.log_blank_height != log.client.bottom - log.client.top) {
+        return -1;
+    }
+    return state.log_blank_from;
+}
+
+void note_blank_from(const LogSurface& log, LONG column) {
+    RuntimeState& state = runtime_state();
+    state.log_blank_from = column;
+    state.log_blank_width = log.client.right - log.client.left;
+    state.log_blank_height = log.client.bottom - log.client.top;
+}
+
+// A line reaching up to `reach` was drawn; the blank part of the window, if known, starts there
+// at the earliest.
+void note_line_drawn(const LogSurface& log, LONG reach) {
+    const LONG blank_from = known_blank_from(log);
+    if (blank_from >= 0) note_blank_from(log, std::max(blank_from, reach));
+}
+
+// Scrolls the window by `drawn` lines and draws the newest `drawn` kept lines in the strips
+// uncovered, all columns but the last, which carries down what the bottom strip has there.
+void scroll_in_lines_whole_width(const LogSurface& log, int drawn) {
+    // Each line's strip gets, in its last column, what the strip below the previous line had
+    // there: none of these lines reaches that column, so it is the bottom strip's as it is now.
+    const int last_column = log.client.right - 1;
+    const int bottom_strip = log.client.bottom - log.line_height;
+    COLORREF carried[printf_buffer_size];
+    const int carried_rows = std::min(log.line_height, printf_buffer_size);
+    for (int row = 0; row < carried_rows; ++row) carried[row] = GetPixel(log.surface, last_column, bottom_strip + row);
+
+    ScrollDC(log.surface, 0, -drawn * log.line_height, nullptr, nullptr, nullptr, nullptr);
+    LONG widest = log.client.left;
+    for (int newer = drawn - 1; newer >= 0; --newer) {
+        const int top = bottom_strip - newer * log.line_height;
+        for (int row = 0; row < carried_rows; ++row) {
+            if (carried[row] != CLR_INVALID) SetPixel(log.surface, last_column, top + row, carried[row]);
+        }
+        char line[printf_buffer_size];
+        copy_kept_line(newer, line);
+        widest = std::max(widest, line_reach(log, line));
+        draw_line_in_strip(log, top, line, log.client.right);
+    }
+    note_line_drawn(log, widest);
+}
+
+// The same, where the window is blank from column blank_from on, the last column included: only
+// the columns left of it move and are erased, and no line drawn reaches the last column, so
+// every other column stays background, as the whole-width scroll and erase would leave it.
+void scroll_in_lines_left_of(const LogSurface& log, int drawn, LONG blank_from) {
+    const RECT inked{log.client.left, log.client.top, blank_from, log.client.bottom};
+    ScrollDC(log.surface, 0, -drawn * log.line_height, &inked, nullptr, nullptr, nullptr);
+    const int bottom_strip = log.client.bottom - log.line_height;
+    LONG widest = blank_from;
+    for (int newer = drawn - 1; newer >= 0; --newer) {
+        char line[printf_buffer_size];
+        copy_kept_line(newer, line);
+        widest = std::max(widest, line_reach(log, line));
+        draw_line_in_strip(log, bottom_strip - newer * log.line_height, line, blank_from + 1);
+    }
+    note_blank_from(log, widest);
+}
+
+bool covers(const RECT& area, const RECT& client) {
+    return area.left <= client.left && area.top <= client.top && area.right >= client.right &&
+           area.bottom >= client.bottom;
 }
 
 // Draws every kept line, oldest first. Each line is painted from a copy: painting removes a
@@ -151,8 +235,10 @@ void paint_log_line(char* line) {
     // background colour, all but its last column, which keeps what scrolled into it: only a line
     // that long shows it.
     const LogSurface log;
+    const LONG reach = line_reach(log, line);
     ScrollDC(log.surface, 0, -log.line_height, nullptr, nullptr, nullptr, nullptr);
-    draw_line_in_strip(log, log.client.bottom - log.line_height, line);
+    draw_line_in_strip(log, log.client.bottom - log.line_height, line, log.client.right);
+    note_line_drawn(log, reach);
 }
 
 void flush_log_window() {
@@ -163,23 +249,11 @@ void flush_log_window() {
     const LogSurface log;
     // Lines older than those that fill the window leave no pixel in it.
     const int drawn = std::min(pending, log_strips(log));
-    // Each line's strip gets, in its last column, what the strip below the previous line had
-    // there: none of these lines reaches that column, so it is the bottom strip's as it is now.
-    const int last_column = log.client.right - 1;
-    const int bottom_strip = log.client.bottom - log.line_height;
-    COLORREF carried[printf_buffer_size];
-    const int carried_rows = std::min(log.line_height, printf_buffer_size);
-    for (int row = 0; row < carried_rows; ++row) carried[row] = GetPixel(log.surface, last_column, bottom_strip + row);
-
-    ScrollDC(log.surface, 0, -drawn * log.line_height, nullptr, nullptr, nullptr, nullptr);
-    for (int newer = drawn - 1; newer >= 0; --newer) {
-        const int top = bottom_strip - newer * log.line_height;
-        for (int row = 0; row < carried_rows; ++row) {
-            if (carried[row] != CLR_INVALID) SetPixel(log.surface, last_column, top + row, carried[row]);
-        }
-        char line[printf_buffer_size];
-        copy_kept_line(newer, line);
-        draw_line_in_strip(log, top, line);
+    const LONG blank_from = known_blank_from(log);
+    if (blank_from >= 0 && !reaches_last_column(log, blank_from)) {
+        scroll_in_lines_left_of(log, drawn, blank_from);
+    } else {
+        scroll_in_lines_whole_width(log, drawn);
     }
 }
 
@@ -189,12 +263,29 @@ LRESULT CALLBACK text_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         // The lines go through the window's own surface and over the whole client area; the
         // painting surface only erases and validates. Every kept line is drawn, so none is left
         // to draw later.
+        RuntimeState& state = runtime_state();
+        state.log_background_erased = 0;
         PAINTSTRUCT paint;
         BeginPaint(window, &paint);
-        runtime_state().log_lines_unpainted = 0;
+        state.log_lines_unpainted = 0;
+        RECT client{};
+        GetClientRect(window, &client);
+        if (state.log_background_erased && covers(paint.rcPaint, client)) {
+            // The class's brush is white, the background of a freshly taken surface: the whole
+            // window is blank until the lines are drawn.
+            state.log_blank_from = 0;
+            state.log_blank_width = client.right - client.left;
+            state.log_blank_height = client.bottom - client.top;
+        }
         repaint_log();
         EndPaint(window, &paint);
         return 0;
+    }
+    case WM_ERASEBKGND: {
+        // Erased the platform's way; the log only notes whether it happened.
+        const LRESULT erased = DefWindowProcA(window, message, wparam, lparam);
+        runtime_state().log_background_erased = erased != 0 ? 1 : 0;
+        return erased;
     }
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -238,7 +329,7 @@ int KD508_printf(const char* format, ...) {
         if (log_strips(log) <= log_ring_size) state.log_lines_unpainted = log_ring_size - 1;
         else flush_log_window();
     }
-    if (keep_line(buffer) && !may_reach_last_column(log, buffer)) {
+    if (keep_line(buffer) && !reaches_last_column(log, line_reach(log, buffer))) {
         ++state.log_lines_unpainted;
     } else {
         flush_log_window();

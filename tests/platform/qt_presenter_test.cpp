@@ -9,14 +9,17 @@
 #include <vector>
 
 #include <QAction>
+#include <QBackingStore>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 
 #include "presenter.h"
+#include "qt/qt_client_pixels.h"
 #include "qt/qt_client_widget.h"
 #include "qt/qt_top_level_window.h"
 
@@ -304,6 +307,101 @@ TEST_F(QtPresenterTest, ClientIsOpaqueOnABackingStoreWithAnAlphaChannel) {
                              ClientArea{-1'000'000, -1'000'000, 1'000'000, 1'000'000});
     graphics_window().client().render(&store);
     EXPECT_EQ(store.pixel(0, 0), 0xFFFF0000u);
+}
+
+TEST_F(QtPresenterTest, PixelsGoIntoTheWindowsStoreAtTheClientsPlaceAndNoFurther) {
+    presenter.set_menu(graphics, run_menu(false));
+    presenter.poll();
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    pixels[5 * client_width + 7] = 0x00123456;
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    qt::TopLevelWindow& window = graphics_window();
+    window.repaint();
+    QPaintDevice* device = window.backingStore()->paintDevice();
+    ASSERT_EQ(device->devType(), QInternal::Image);
+    const QImage& store = *static_cast<QImage*>(device);
+    // The client lies below the menu bar, which keeps its own pixels.
+    const QPoint client_origin = window.client().mapTo(&window, QPoint(0, 0));
+    ASSERT_GT(client_origin.y(), 0);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(7, 5)), 0xFF123456u);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(8, 5)), 0xFF336699u);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(client_width - 1, client_height - 1)), 0xFF336699u);
+    EXPECT_NE(store.pixel(client_origin + QPoint(7, -1)) & 0xFFFFFF, 0x336699u);
+
+    // An image smaller than the client, the client placed mostly beyond its edge: only the
+    // corner that falls inside is written.
+    QImage small(20, 10, QImage::Format_ARGB32_Premultiplied);
+    small.fill(Qt::transparent);
+    window.client().render(&small, QPoint(12, 4));
+    EXPECT_EQ(small.pixel(12, 4), 0xFF336699u);
+    EXPECT_EQ(small.pixel(19, 9), 0xFF123456u);  // client pixel (7, 5)
+    EXPECT_EQ(small.pixel(11, 9), 0u);
+    EXPECT_EQ(small.pixel(19, 3), 0u);
+}
+
+// Client pixels painted on devices of their own: straight into 32-bit images at whole-pixel
+// offsets, through the scratch rows everywhere else, and the same colours either way.
+TEST(ClientPixels, GoStraightIntoImagesOfArgbWordsOnlyAtWholePixelOffsets) {
+    std::vector<std::uint32_t> pixels = {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC};  // 2 x 2
+    const ClientImage image{pixels.data(), 2, 2, 2};
+    QImage scratch_rows;
+    QImage target(6, 5, QImage::Format_RGB32);
+    target.fill(Qt::white);
+    {
+        QPainter painter(&target);
+        painter.translate(3, 2);
+        qt::paint_client_pixels(painter, image, QRect(0, 0, 2, 2), scratch_rows);
+    }
+    EXPECT_TRUE(scratch_rows.isNull()) << "painted through the scratch rows";
+    EXPECT_EQ(target.pixel(3, 2), 0xFF112233u);
+    EXPECT_EQ(target.pixel(4, 3), 0xFFAABBCCu);
+    EXPECT_EQ(target.pixel(2, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(target.pixel(5, 4), 0xFFFFFFFFu);
+
+    // Half a pixel off, at half opacity, or on 16-bit pixels, the painter does the work.
+    QImage half_off(6, 5, QImage::Format_RGB32);
+    half_off.fill(Qt::white);
+    {
+        QPainter painter(&half_off);
+        painter.translate(0.5, 0);
+        qt::paint_client_pixels(painter, image, QRect(0, 0, 2, 2), scratch_rows);
+    }
+    EXPECT_FALSE(scratch_rows.isNull());
+
+    QImage faint(2, 2, QImage::Format_RGB32);
+    faint.fill(Qt::white);
+    {
+        QPainter painter(&faint);
+        painter.setOpacity(0.5);
+        qt::paint_client_pixels(painter, image, QRect(0, 0, 2, 2), scratch_rows);
+    }
+    const QColor blended = QColor::fromRgb(faint.pixel(0, 0));
+    EXPECT_NEAR(blended.red(), (0x11 + 0xFF) / 2, 2);
+    EXPECT_NEAR(blended.blue(), (0x33 + 0xFF) / 2, 2);
+
+    QImage narrow(2, 2, QImage::Format_RGB16);
+    narrow.fill(Qt::white);
+    {
+        QPainter painter(&narrow);
+        qt::paint_client_pixels(painter, image, QRect(0, 0, 2, 2), scratch_rows);
+    }
+    QImage expected(2, 2, QImage::Format_RGB16);
+    expected.setPixel(0, 0, 0xFF112233u);
+    expected.setPixel(1, 1, 0xFFAABBCCu);
+    EXPECT_EQ(narrow.pixel(0, 0), expected.pixel(0, 0));
+    EXPECT_EQ(narrow.pixel(1, 1), expected.pixel(1, 1));
+
+    // The scratch rows follow a wider client.
+    std::vector<std::uint32_t> wider = {0x00112233, 0x00445566, 0x00778899, 0x00ABCDEF};  // 4 x 1
+    QImage wide_narrow(4, 1, QImage::Format_RGB16);
+    wide_narrow.fill(Qt::white);
+    {
+        QPainter painter(&wide_narrow);
+        qt::paint_client_pixels(painter, ClientImage{wider.data(), 4, 1, 4}, QRect(0, 0, 4, 1), scratch_rows);
+    }
+    expected.setPixel(0, 0, 0xFFABCDEFu);
+    EXPECT_EQ(wide_narrow.pixel(3, 0), expected.pixel(0, 0));
 }
 
 // The presenter paints from the layer's buffer and keeps no copy of it, so it must stop reading

@@ -57,6 +57,37 @@ protected:
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     }
+
+    // Logs the lines, drawing the waiting ones where flush_after says, then compares the window
+    // with the lines `before` and then these scrolled in and drawn one by one on a white window.
+    template <typename FlushAfter>
+    void expect_drawing_together_as_one_by_one(const std::vector<std::string>& lines, FlushAfter flush_after,
+                                               const std::vector<std::string>& before = {}) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            KD508_printf("%s", lines[i].c_str());
+            if (flush_after(i)) flush_log_window();
+        }
+        flush_log_window();
+        const std::vector<std::uint32_t> together = driver.client_pixels(text_window());
+
+        HDC surface = GetDC(text_window());
+        SelectObject(surface, GetStockObject(WHITE_BRUSH));
+        SelectObject(surface, GetStockObject(NULL_PEN));
+        Rectangle(surface, 0, 0, driver.client_width(text_window()) + 1, driver.client_height(text_window()) + 1);
+        ReleaseDC(text_window(), surface);
+        for (const std::vector<std::string>* batch : {&before, &lines}) {
+            for (const std::string& line : *batch) {
+                std::vector<char> copy(line.begin(), line.end());
+                copy.push_back('\0');
+                paint_log_line(copy.data());
+            }
+        }
+        const std::vector<std::uint32_t> one_by_one = driver.client_pixels(text_window());
+        const int width = driver.client_width(text_window());
+        EXPECT_NE(std::count(one_by_one.begin(), one_by_one.end(), 0xFFFFFFu), static_cast<long>(one_by_one.size()));
+        for (std::size_t i = 0; i < together.size(); ++i)
+            ASSERT_EQ(together[i], one_by_one[i]) << "pixel " << i % width << "," << i / width;
+    }
 };
 
 TEST_F(TextLog, KeepsEachMessageAsOneLineAndReturnsTheFormattedCount) {
@@ -177,29 +208,53 @@ TEST_F(TextLog, LinesDrawnTogetherLeaveThePixelsOfDrawingThemOneByOne) {
         else if (i % 7 == 3) lines.push_back("\n");
         else lines.push_back("line " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 13), 'W') + "\n");
     }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        KD508_printf("%s", lines[i].c_str());
-        if (i % 17 == 16 || i == 40) flush_log_window();
-    }
-    flush_log_window();
-    const std::vector<std::uint32_t> together = driver.client_pixels(text_window());
+    expect_drawing_together_as_one_by_one(lines, [](std::size_t i) { return i % 17 == 16 || i == 40; });
+}
 
-    // The same lines, each scrolled in and drawn on its own, on the window as it started.
-    HDC surface = GetDC(text_window());
-    SelectObject(surface, GetStockObject(WHITE_BRUSH));
-    SelectObject(surface, GetStockObject(NULL_PEN));
-    Rectangle(surface, 0, 0, driver.client_width(text_window()) + 1, driver.client_height(text_window()) + 1);
-    ReleaseDC(text_window(), surface);
-    for (const std::string& line : lines) {
-        std::vector<char> copy(line.begin(), line.end());
-        copy.push_back('\0');
-        paint_log_line(copy.data());
+TEST_F(TextLog, ShortLinesMoveOnlyTheInkedColumnsYetLeaveThePixelsOfTheWholeScroll) {
+    // Lines that never reach the right part of the window, first wider from batch to batch (each
+    // batch must scroll what the one before drew), then narrower, blank and empty; the window
+    // was erased whole by its first paint, so these batches move only the columns with ink.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 60; ++i) {
+        const int width = i < 40 ? i * 2 : 80 - i;
+        if (i % 9 == 4) lines.push_back("\n");
+        else if (i % 11 == 7) lines.push_back("");
+        else lines.push_back(std::to_string(i) + std::string(static_cast<std::size_t>(width), 'W') + "\n");
     }
-    const std::vector<std::uint32_t> one_by_one = driver.client_pixels(text_window());
-    const int width = driver.client_width(text_window());
-    EXPECT_NE(std::count(one_by_one.begin(), one_by_one.end(), 0xFFFFFFu), static_cast<long>(one_by_one.size()));
-    for (std::size_t i = 0; i < together.size(); ++i)
-        ASSERT_EQ(together[i], one_by_one[i]) << "pixel " << i % width << "," << i / width;
+    expect_drawing_together_as_one_by_one(lines, [](std::size_t i) { return i % 5 == 2 || i == 30 || i == 31; });
+
+    // After a longer line than any before, drawn alone, and a repaint, the short lines go on.
+    KD508_printf("%s\n", std::string(150, 'M').c_str());
+    lines.push_back(std::string(150, 'M') + "\n");
+    driver.expose(text_window());
+    dispatch_pending();
+    std::vector<std::string> more;
+    for (int i = 0; i < 30; ++i) more.push_back("after " + std::to_string(i * 7) + "\n");
+    expect_drawing_together_as_one_by_one(more, [](std::size_t i) { return i % 4 == 3; }, lines);
+}
+
+TEST_F(TextLog, APartialRepaintLeavesTheInkOfLinesNoLongerKept) {
+    // A window taller than the ring shows lines it no longer keeps; a repaint of a corner draws
+    // only the kept ones, narrower here, and the wider ink above them must still scroll away.
+    // Tall enough to show the oldest lines still after the repaint has scrolled the ring in again.
+    const int strips = 2 * log_ring_size + 8;
+    driver.resize_client(text_window(), driver.client_width(text_window()), strips * line_pitch());
+    dispatch_pending();
+    ASSERT_EQ(driver.client_height(text_window()), strips * line_pitch());
+    std::vector<std::string> lines;
+    for (int i = 0; i < log_ring_size + 5; ++i) lines.push_back(std::string(i < 5 ? 100 : 20, 'M') + "\n");
+    for (const std::string& line : lines) KD508_printf("%s", line.c_str());
+    flush_log_window();
+    // The corner lies in the left margin: erasing it changes no pixel.
+    const RECT corner{0, 0, 1, 1};
+    InvalidateRect(text_window(), &corner, TRUE);
+    dispatch_pending();
+    // The repaint drew the kept lines once more, oldest first.
+    for (const std::string& kept : ring_lines()) lines.push_back(kept);
+    std::vector<std::string> shorter;
+    for (int i = 0; i < 12; ++i) shorter.push_back("short " + std::to_string(i) + "\n");
+    expect_drawing_together_as_one_by_one(shorter, [](std::size_t i) { return i % 3 == 1; }, lines);
 }
 
 TEST_F(TextLog, ARepaintWithNoLinesDrawsNothing) {

@@ -51,7 +51,9 @@ class FaceLibrary {
 public:
     FaceLibrary() {
         if (FT_Init_FreeType(&freetype_) != 0) freetype_ = nullptr;
-        config_ = FcInitLoadConfigAndFonts();
+        // The process's own configuration, which the toolkit loads as well: loading a second
+        // copy of every configuration file and font list would cost memory and match the same.
+        config_ = FcConfigReference(nullptr);
     }
 
     ~FaceLibrary() {

@@ -55,6 +55,10 @@ class QtPresenter final : public Presenter {
 public:
     QtPresenter(int argc, char** argv) : argc_(argc), application_(argc_, argv) {
         QApplication::setStyle(new NoAltMenuNavigationStyle);
+        // A Win32 menu bar is part of its window, whatever the desktop offers: a global menu
+        // would take the bar out of the window and the menu bar's height back into the client.
+        // Asking the desktop whether it has one would also cost a session-bus round trip.
+        QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
         // Closing is the window procedure's business, never the toolkit's.
         QApplication::setQuitOnLastWindowClosed(false);
         clock_.start();
