@@ -19,10 +19,14 @@ GdiSection& gdi() { return platform_state().gdi; }
 
 HDC add_device_context(DeviceContext dc) {
     // Every new context starts with the stock black pen, white brush and system font selected.
-    for (HGDIOBJ* slot : {&dc.pen, &dc.brush, &dc.font, &dc.bitmap}) {
-        if (*slot) ++find_gdi_object(*slot)->selections;
+    auto context = std::make_unique<DeviceContext>(dc);
+    for (HGDIOBJ slot : {context->pen, context->brush, context->font, context->bitmap}) {
+        if (!slot) continue;
+        GdiObject* object = find_gdi_object(slot);
+        ++object->selections;
+        remember_selected(*context, *object);
     }
-    return static_cast<HDC>(gdi().contexts.insert(std::make_unique<DeviceContext>(dc)));
+    return static_cast<HDC>(gdi().contexts.insert(std::move(context)));
 }
 
 DeviceContext default_context(DeviceContext::Target target) {
@@ -63,7 +67,7 @@ RECT clip_to(const kd508::raster::Surface& surface, std::int64_t left, std::int6
 DeviceContext* kd508::platform::find_device_context(HDC dc) { return gdi().contexts.find(dc); }
 
 BitmapObject* kd508::platform::target_bitmap(DeviceContext& dc) {
-    return dc.target == DeviceContext::Target::memory ? find_gdi<BitmapObject>(dc.bitmap) : nullptr;
+    return dc.target == DeviceContext::Target::memory ? dc.selected_bitmap : nullptr;
 }
 
 kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {

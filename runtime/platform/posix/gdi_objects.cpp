@@ -51,19 +51,29 @@ HGDIOBJ* selection_slot(DeviceContext& dc, const GdiObject& object) {
     return nullptr;  // bitmaps go only into memory device contexts
 }
 
+// Lets go of one selection of an object, and frees it when DeleteObject came while it was
+// selected and this was its last selection.
+void release_selection_in(GdiSection& section, HGDIOBJ handle) {
+    GdiObject* object = section.objects.find(handle);
+    if (!object || object->selections == 0) return;
+    if (--object->selections == 0 && object->delete_pending) section.objects.erase(handle);
+}
+
 }  // namespace
 
 GdiObject* kd508::platform::find_gdi_object(HGDIOBJ object) { return gdi().objects.find(object); }
+
+void kd508::platform::remember_selected(DeviceContext& dc, GdiObject& object) {
+    if (const auto* pen = std::get_if<PenObject>(&object.value)) dc.selected_pen = *pen;
+    else if (const auto* brush = std::get_if<BrushObject>(&object.value)) dc.selected_brush = *brush;
+    else if (auto* bitmap = std::get_if<BitmapObject>(&object.value)) dc.selected_bitmap = bitmap;
+}
 
 HGDIOBJ kd508::platform::add_gdi_object(GdiObject object) {
     return gdi().objects.insert_value(std::move(object));
 }
 
-void kd508::platform::release_selection(HGDIOBJ handle) {
-    GdiObject* object = find_gdi_object(handle);
-    if (!object || object->selections == 0) return;
-    if (--object->selections == 0 && object->delete_pending) gdi().objects.erase(handle);
-}
+void kd508::platform::release_selection(HGDIOBJ handle) { release_selection_in(gdi(), handle); }
 
 void kd508::platform::create_stock_objects() {
     for (auto& entry : stock_table()) {
@@ -83,11 +93,11 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF colour) {
     if (style != PS_SOLID && style != PS_NULL) style = PS_SOLID;
-    return static_cast<HPEN>(add_gdi_object(GdiObject{PenObject{style, width, colour}}));
+    return static_cast<HPEN>(gdi().objects.insert_value(GdiObject{PenObject{style, width, colour}}));
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {
-    return static_cast<HBRUSH>(add_gdi_object(GdiObject{BrushObject{false, colour & 0x00FFFFFF}}));
+    return static_cast<HBRUSH>(gdi().objects.insert_value(GdiObject{BrushObject{false, colour & 0x00FFFFFF}}));
 }
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
@@ -102,8 +112,9 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc_handle, HGDIOBJ handle) {
-    DeviceContext* dc = find_device_context(dc_handle);
-    GdiObject* object = find_gdi_object(handle);
+    GdiSection& section = gdi();
+    DeviceContext* dc = section.contexts.find(dc_handle);
+    GdiObject* object = section.objects.find(handle);
     if (!dc || !object) return nullptr;
     HGDIOBJ* slot = selection_slot(*dc, *object);
     if (!slot) return nullptr;
@@ -115,12 +126,13 @@ HGDIOBJ WINAPI SelectObject(HDC dc_handle, HGDIOBJ handle) {
     HGDIOBJ previous = *slot;
     *slot = handle;
     ++object->selections;
-    release_selection(previous);
+    remember_selected(*dc, *object);
+    release_selection_in(section, previous);
     return previous;
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
-    GdiObject* object = find_gdi_object(handle);
+    GdiObject* object = gdi().objects.find(handle);
     if (!object) return FALSE;
     if (object->stock) return TRUE;  // stock objects are never deleted
     if (object->selections > 0) {

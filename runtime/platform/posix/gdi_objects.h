@@ -16,6 +16,10 @@ T* find_gdi(HGDIOBJ object) {
 
 HGDIOBJ add_gdi_object(GdiObject object);
 
+// Records in the device context what a newly selected object is (DeviceContext's selected_*
+// fields), after its handle has gone into the context's slot for it.
+void remember_selected(DeviceContext& dc, GdiObject& object);
+
 // Called by SelectObject when a device context lets go of an object; frees it if DeleteObject
 // came while it was selected.
 void release_selection(HGDIOBJ object);
