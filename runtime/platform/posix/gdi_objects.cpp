@@ -43,18 +43,32 @@ std::vector<StockEntry> stock_table() {
     };
 }
 
-HGDIOBJ* selection_slot(DeviceContext& dc, const GdiObject& object) {
-    if (std::holds_alternative<PenObject>(object.value)) return &dc.pen;
-    if (std::holds_alternative<BrushObject>(object.value)) return &dc.brush;
-    if (std::holds_alternative<FontObject>(object.value)) return &dc.font;
-    if (dc.target == DeviceContext::Target::memory) return &dc.bitmap;
-    return nullptr;  // bitmaps go only into memory device contexts
+// Where a device context keeps an object of its kind: the handle and the object.
+struct SelectionSlot {
+    HGDIOBJ* handle = nullptr;
+    GdiObject** object = nullptr;
+};
+
+SelectionSlot selection_slot(DeviceContext& dc, const GdiObject& object) {
+    if (std::holds_alternative<PenObject>(object.value)) return {&dc.pen, &dc.selected.pen};
+    if (std::holds_alternative<BrushObject>(object.value)) return {&dc.brush, &dc.selected.brush};
+    if (std::holds_alternative<FontObject>(object.value)) return {&dc.font, &dc.selected.font};
+    if (dc.target == DeviceContext::Target::memory) return {&dc.bitmap, &dc.selected.bitmap};
+    return {};  // bitmaps go only into memory device contexts
+}
+
+// Puts the object into its slot, in place of what was there, and counts the selection.
+void put_in_slot(DeviceContext& dc, const SelectionSlot& slot, HGDIOBJ handle, GdiObject& object) {
+    *slot.handle = handle;
+    *slot.object = &object;
+    ++object.selections;
+    if (const auto* pen = std::get_if<PenObject>(&object.value)) dc.selected_pen = *pen;
+    else if (const auto* brush = std::get_if<BrushObject>(&object.value)) dc.selected_brush = *brush;
 }
 
 // Lets go of one selection of an object, and frees it when DeleteObject came while it was
 // selected and this was its last selection.
-void release_selection_in(GdiSection& section, HGDIOBJ handle) {
-    GdiObject* object = section.objects.find(handle);
+void release_selection(GdiSection& section, HGDIOBJ handle, GdiObject* object) {
     if (!object || object->selections == 0) return;
     if (--object->selections == 0 && object->delete_pending) section.objects.erase(handle);
 }
@@ -63,17 +77,22 @@ void release_selection_in(GdiSection& section, HGDIOBJ handle) {
 
 GdiObject* kd508::platform::find_gdi_object(HGDIOBJ object) { return gdi().objects.find(object); }
 
-void kd508::platform::remember_selected(DeviceContext& dc, GdiObject& object) {
-    if (const auto* pen = std::get_if<PenObject>(&object.value)) dc.selected_pen = *pen;
-    else if (const auto* brush = std::get_if<BrushObject>(&object.value)) dc.selected_brush = *brush;
-    else if (auto* bitmap = std::get_if<BitmapObject>(&object.value)) dc.selected_bitmap = bitmap;
-}
-
 HGDIOBJ kd508::platform::add_gdi_object(GdiObject object) {
     return gdi().objects.insert_value(std::move(object));
 }
 
-void kd508::platform::release_selection(HGDIOBJ handle) { release_selection_in(gdi(), handle); }
+void kd508::platform::select_into_new_context(DeviceContext& dc, HGDIOBJ handle, GdiObject& object) {
+    const SelectionSlot slot = selection_slot(dc, object);
+    if (slot.handle) put_in_slot(dc, slot, handle, object);
+}
+
+void kd508::platform::release_selections(const DeviceContext& dc) {
+    GdiSection& section = gdi();
+    release_selection(section, dc.pen, dc.selected.pen);
+    release_selection(section, dc.brush, dc.selected.brush);
+    release_selection(section, dc.font, dc.selected.font);
+    release_selection(section, dc.bitmap, dc.selected.bitmap);
+}
 
 void kd508::platform::create_stock_objects() {
     for (auto& entry : stock_table()) {
@@ -116,18 +135,17 @@ HGDIOBJ WINAPI SelectObject(HDC dc_handle, HGDIOBJ handle) {
     DeviceContext* dc = section.contexts.find(dc_handle);
     GdiObject* object = section.objects.find(handle);
     if (!dc || !object) return nullptr;
-    HGDIOBJ* slot = selection_slot(*dc, *object);
-    if (!slot) return nullptr;
-    if (*slot == handle) return handle;
+    const SelectionSlot slot = selection_slot(*dc, *object);
+    if (!slot.handle) return nullptr;
+    if (*slot.handle == handle) return handle;
     // A bitmap can be selected into one device context at a time.
     if (std::holds_alternative<BitmapObject>(object->value) && object->selections > 0 && !object->stock) {
         return nullptr;
     }
-    HGDIOBJ previous = *slot;
-    *slot = handle;
-    ++object->selections;
-    remember_selected(*dc, *object);
-    release_selection_in(section, previous);
+    HGDIOBJ previous = *slot.handle;
+    GdiObject* previous_object = *slot.object;
+    put_in_slot(*dc, slot, handle, *object);
+    release_selection(section, previous, previous_object);
     return previous;
 }
 
