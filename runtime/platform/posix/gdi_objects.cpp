@@ -150,7 +150,8 @@ HGDIOBJ WINAPI SelectObject(HDC dc_handle, HGDIOBJ handle) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
-    GdiObject* object = gdi().objects.find(handle);
+    GdiSection& section = gdi();
+    GdiObject* object = section.objects.find(handle);
     if (!object) return FALSE;
     if (object->stock) return TRUE;  // stock objects are never deleted
     if (object->selections > 0) {
@@ -160,5 +161,5 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
         object->delete_pending = true;
         return TRUE;
     }
-    return gdi().objects.erase(handle) ? TRUE : FALSE;
+    return section.objects.erase(handle) ? TRUE : FALSE;
 }
