@@ -19,10 +19,11 @@ GdiSection& gdi() { return platform_state().gdi; }
 
 HDC add_device_context(DeviceContext dc) {
     // Every new context starts with the stock black pen, white brush and system font selected.
-    for (HGDIOBJ* slot : {&dc.pen, &dc.brush, &dc.font, &dc.bitmap}) {
-        if (*slot) ++find_gdi_object(*slot)->selections;
+    auto context = std::make_unique<DeviceContext>(dc);
+    for (HGDIOBJ handle : {dc.pen, dc.brush, dc.font, dc.bitmap}) {
+        if (GdiObject* object = find_gdi_object(handle)) select_into_new_context(*context, handle, *object);
     }
-    return static_cast<HDC>(gdi().contexts.insert(std::make_unique<DeviceContext>(dc)));
+    return static_cast<HDC>(gdi().contexts.insert(std::move(context)));
 }
 
 DeviceContext default_context(DeviceContext::Target target) {
@@ -40,9 +41,7 @@ bool remove_device_context(HDC handle) {
     if (!dc) return false;
     const DeviceContext released = *dc;
     gdi().contexts.erase(handle);
-    for (HGDIOBJ object : {released.pen, released.brush, released.font, released.bitmap}) {
-        if (object) release_selection(object);
-    }
+    release_selections(released);
     return true;
 }
 
@@ -63,7 +62,8 @@ RECT clip_to(const kd508::raster::Surface& surface, std::int64_t left, std::int6
 DeviceContext* kd508::platform::find_device_context(HDC dc) { return gdi().contexts.find(dc); }
 
 BitmapObject* kd508::platform::target_bitmap(DeviceContext& dc) {
-    return dc.target == DeviceContext::Target::memory ? find_gdi<BitmapObject>(dc.bitmap) : nullptr;
+    if (dc.target != DeviceContext::Target::memory || !dc.selected.bitmap) return nullptr;
+    return std::get_if<BitmapObject>(&dc.selected.bitmap->value);
 }
 
 kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {

@@ -43,12 +43,34 @@ std::vector<StockEntry> stock_table() {
     };
 }
 
-HGDIOBJ* selection_slot(DeviceContext& dc, const GdiObject& object) {
-    if (std::holds_alternative<PenObject>(object.value)) return &dc.pen;
-    if (std::holds_alternative<BrushObject>(object.value)) return &dc.brush;
-    if (std::holds_alternative<FontObject>(object.value)) return &dc.font;
-    if (dc.target == DeviceContext::Target::memory) return &dc.bitmap;
-    return nullptr;  // bitmaps go only into memory device contexts
+// Where a device context keeps an object of its kind: the handle and the object.
+struct SelectionSlot {
+    HGDIOBJ* handle = nullptr;
+    GdiObject** object = nullptr;
+};
+
+SelectionSlot selection_slot(DeviceContext& dc, const GdiObject& object) {
+    if (std::holds_alternative<PenObject>(object.value)) return {&dc.pen, &dc.selected.pen};
+    if (std::holds_alternative<BrushObject>(object.value)) return {&dc.brush, &dc.selected.brush};
+    if (std::holds_alternative<FontObject>(object.value)) return {&dc.font, &dc.selected.font};
+    if (dc.target == DeviceContext::Target::memory) return {&dc.bitmap, &dc.selected.bitmap};
+    return {};  // bitmaps go only into memory device contexts
+}
+
+// Puts the object into its slot, in place of what was there, and counts the selection.
+void put_in_slot(DeviceContext& dc, const SelectionSlot& slot, HGDIOBJ handle, GdiObject& object) {
+    *slot.handle = handle;
+    *slot.object = &object;
+    ++object.selections;
+    if (const auto* pen = std::get_if<PenObject>(&object.value)) dc.selected_pen = *pen;
+    else if (const auto* brush = std::get_if<BrushObject>(&object.value)) dc.selected_brush = *brush;
+}
+
+// Lets go of one selection of an object, and frees it when DeleteObject came while it was
+// selected and this was its last selection.
+void release_selection(GdiSection& section, HGDIOBJ handle, GdiObject* object) {
+    if (!object || object->selections == 0) return;
+    if (--object->selections == 0 && object->delete_pending) section.objects.erase(handle);
 }
 
 }  // namespace
@@ -59,10 +81,17 @@ HGDIOBJ kd508::platform::add_gdi_object(GdiObject object) {
     return gdi().objects.insert_value(std::move(object));
 }
 
-void kd508::platform::release_selection(HGDIOBJ handle) {
-    GdiObject* object = find_gdi_object(handle);
-    if (!object || object->selections == 0) return;
-    if (--object->selections == 0 && object->delete_pending) gdi().objects.erase(handle);
+void kd508::platform::select_into_new_context(DeviceContext& dc, HGDIOBJ handle, GdiObject& object) {
+    const SelectionSlot slot = selection_slot(dc, object);
+    if (slot.handle) put_in_slot(dc, slot, handle, object);
+}
+
+void kd508::platform::release_selections(const DeviceContext& dc) {
+    GdiSection& section = gdi();
+    release_selection(section, dc.pen, dc.selected.pen);
+    release_selection(section, dc.brush, dc.selected.brush);
+    release_selection(section, dc.font, dc.selected.font);
+    release_selection(section, dc.bitmap, dc.selected.bitmap);
 }
 
 void kd508::platform::create_stock_objects() {
@@ -83,11 +112,11 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF colour) {
     if (style != PS_SOLID && style != PS_NULL) style = PS_SOLID;
-    return static_cast<HPEN>(add_gdi_object(GdiObject{PenObject{style, width, colour}}));
+    return static_cast<HPEN>(gdi().objects.insert_value(GdiObject{PenObject{style, width, colour}}));
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {
-    return static_cast<HBRUSH>(add_gdi_object(GdiObject{BrushObject{false, colour & 0x00FFFFFF}}));
+    return static_cast<HBRUSH>(gdi().objects.insert_value(GdiObject{BrushObject{false, colour & 0x00FFFFFF}}));
 }
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
@@ -102,25 +131,27 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc_handle, HGDIOBJ handle) {
-    DeviceContext* dc = find_device_context(dc_handle);
-    GdiObject* object = find_gdi_object(handle);
+    GdiSection& section = gdi();
+    DeviceContext* dc = section.contexts.find(dc_handle);
+    GdiObject* object = section.objects.find(handle);
     if (!dc || !object) return nullptr;
-    HGDIOBJ* slot = selection_slot(*dc, *object);
-    if (!slot) return nullptr;
-    if (*slot == handle) return handle;
+    const SelectionSlot slot = selection_slot(*dc, *object);
+    if (!slot.handle) return nullptr;
+    if (*slot.handle == handle) return handle;
     // A bitmap can be selected into one device context at a time.
     if (std::holds_alternative<BitmapObject>(object->value) && object->selections > 0 && !object->stock) {
         return nullptr;
     }
-    HGDIOBJ previous = *slot;
-    *slot = handle;
-    ++object->selections;
-    release_selection(previous);
+    HGDIOBJ previous = *slot.handle;
+    GdiObject* previous_object = *slot.object;
+    put_in_slot(*dc, slot, handle, *object);
+    release_selection(section, previous, previous_object);
     return previous;
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
-    GdiObject* object = find_gdi_object(handle);
+    GdiSection& section = gdi();
+    GdiObject* object = section.objects.find(handle);
     if (!object) return FALSE;
     if (object->stock) return TRUE;  // stock objects are never deleted
     if (object->selections > 0) {
@@ -130,5 +161,5 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
         object->delete_pending = true;
         return TRUE;
     }
-    return gdi().objects.erase(handle) ? TRUE : FALSE;
+    return section.objects.erase(handle) ? TRUE : FALSE;
 }

@@ -16,9 +16,12 @@ T* find_gdi(HGDIOBJ object) {
 
 HGDIOBJ add_gdi_object(GdiObject object);
 
-// Called by SelectObject when a device context lets go of an object; frees it if DeleteObject
-// came while it was selected.
-void release_selection(HGDIOBJ object);
+// Selects an object into a new device context (its default objects), as SelectObject would.
+void select_into_new_context(DeviceContext& dc, HGDIOBJ handle, GdiObject& object);
+
+// Lets go of everything a device context has selected, as it is deleted; frees the objects
+// that DeleteObject came for while they were selected.
+void release_selections(const DeviceContext& dc);
 
 // Creates the stock objects in a fresh layer.
 void create_stock_objects();

@@ -50,18 +50,18 @@ struct Paint {
 
 Paint paint_of(const DeviceContext& dc) {
     Paint paint;
-    if (const PenObject* pen = kd508::platform::find_gdi<PenObject>(dc.pen); pen && pen->style != PS_NULL) {
+    if (const PenObject& pen = dc.selected_pen; pen.style != PS_NULL) {
         paint.pen_draws = true;
         // The runtime corrects negative widths before they arrive; a negative one that comes
         // anyway is taken by its size, in 64 bits so that INT_MIN has one.
-        const std::int64_t width = pen->width;
+        const std::int64_t width = pen.width;
         paint.pen_width = width < 0 ? -width : width;
         if (paint.pen_width < widest_thin_pen) paint.pen_width = widest_thin_pen;
-        paint.pen_colour = kd508::platform::pixel_from_colorref(pen->colour);
+        paint.pen_colour = kd508::platform::pixel_from_colorref(pen.colour);
     }
-    if (const BrushObject* brush = kd508::platform::find_gdi<BrushObject>(dc.brush); brush && !brush->hollow) {
+    if (const BrushObject& brush = dc.selected_brush; !brush.hollow) {
         paint.brush_fills = true;
-        paint.brush_colour = kd508::platform::pixel_from_colorref(brush->colour);
+        paint.brush_colour = kd508::platform::pixel_from_colorref(brush.colour);
     }
     return paint;
 }
@@ -214,11 +214,12 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
     thread_local std::vector<raster::Point> device_points;
     device_points.clear();
     for (int i = 0; i < count; ++i) device_points.push_back(raster::Point{points[i].x, points[i].y});
-    const raster::Surface surface = surface_for_shape(*dc, grown(device_bounds(device_points), paint.pen_reach()));
+    const raster::Box device_area = grown(device_bounds(device_points), paint.pen_reach());
+    const raster::Surface surface = surface_for_shape(*dc, device_area);
 
     if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
     if (paint.pen_draws) stroke_closed_path(surface, device_points, paint);
-    report_drawn(*dc, surface, grown(device_bounds(device_points), paint.pen_reach()));
+    report_drawn(*dc, surface, device_area);
     return TRUE;
 }
 
@@ -240,12 +241,13 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
 
     if (!paint.pen_draws) return TRUE;
     const raster::Point ends[]{from, to};
-    const raster::Surface surface = surface_for_shape(*dc, grown(device_bounds(ends), paint.pen_reach()));
+    const raster::Box device_area = grown(device_bounds(ends), paint.pen_reach());
+    const raster::Surface surface = surface_for_shape(*dc, device_area);
     if (paint.thin_pen())
         raster::draw_thin_line(surface, from, to, paint.pen_colour);
     else
         raster::stroke_wide_segment(surface, from, to, paint.pen_width, paint.pen_colour);
-    report_drawn(*dc, surface, grown(device_bounds(ends), paint.pen_reach()));
+    report_drawn(*dc, surface, device_area);
     return TRUE;
 }
 

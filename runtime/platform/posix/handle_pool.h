@@ -34,52 +34,53 @@ class HandlePool {
 public:
     // Stores the object and returns its handle, never null.
     void* insert(std::unique_ptr<Object> object) {
-        std::uint32_t index;
-        if (!free_.empty()) {
-            index = free_.back();
-            free_.pop_back();
-        } else {
-            index = static_cast<std::uint32_t>(slots_.size());
-            slots_.push_back(Slot{});
-        }
-        slots_[index].object = std::move(object);
-        ++live_;
-        return encode(index, slots_[index].generation);
+        const std::uint32_t index = take_free_slot();
+        Slot& slot = slots_[index];
+        if (slot.storage) --spare_count_;  // the kept storage gives way to the object's own
+        slot.storage = std::move(object);
+        return occupy(index);
     }
 
     // Stores a copy of the value and returns its handle, never null. The storage of an object
     // erased earlier is reused, so that objects created and deleted in every call (pens,
     // brushes) cost no allocation once the pool has warmed up.
     void* insert_value(Object&& value) {
-        if (spares_.empty()) return insert(std::make_unique<Object>(std::move(value)));
-        std::unique_ptr<Object> storage = std::move(spares_.back());
-        spares_.pop_back();
-        *storage = std::move(value);
-        return insert(std::move(storage));
+        const std::uint32_t index = take_free_slot();
+        Slot& slot = slots_[index];
+        if (slot.storage) {
+            *slot.storage = std::move(value);
+            --spare_count_;
+        } else {
+            slot.storage = std::make_unique<Object>(std::move(value));
+        }
+        return occupy(index);
     }
 
     // The object a handle names, or null when the handle is null, stale or of another kind.
     Object* find(const void* handle) const {
-        const auto index = decode(handle);
-        if (index < 0) return nullptr;
-        return slots_[static_cast<std::size_t>(index)].object.get();
+        const std::size_t index = live_index(handle);
+        return index == no_slot ? nullptr : slots_[index].storage.get();
     }
 
     // Removes the object; false when the handle names none.
     bool erase(const void* handle) {
-        const auto index = decode(handle);
-        if (index < 0 || !slots_[static_cast<std::size_t>(index)].object) return false;
-        Slot& slot = slots_[static_cast<std::size_t>(index)];
-        if (spares_.size() < kept_spares) {
-            // What the object holds is released now, as if it were destroyed; only its storage
-            // is kept for the next insert_value.
-            { [[maybe_unused]] const Object released = std::move(*slot.object); }
-            spares_.push_back(std::move(slot.object));
-        }
-        slot.object.reset();
-        ++slot.generation;
-        free_.push_back(static_cast<std::uint32_t>(index));
+        const std::size_t index = live_index(handle);
+        if (index == no_slot) return false;
+        // The handle goes stale first, so that nothing the object's release does can reach it.
+        slots_[index].live = false;
+        ++slots_[index].generation;
         --live_;
+        if (spare_count_ < kept_spares) {
+            // What the object holds is released now, as if it were destroyed; only its storage
+            // stays in the slot, for the next insert_value that takes the slot.
+            { [[maybe_unused]] const Object released = std::move(*slots_[index].storage); }
+            ++spare_count_;
+        } else {
+            slots_[index].storage.reset();
+        }
+        // Freed slots are taken again last freed first, so that a call which creates and
+        // deletes an object keeps using the same slot and storage.
+        free_.push_back(static_cast<std::uint32_t>(index));
         return true;
     }
 
@@ -89,17 +90,38 @@ public:
     template <class Visit>
     void for_each(Visit&& visit) const {
         for (std::size_t i = 0; i < slots_.size(); ++i) {
-            if (slots_[i].object) {
-                visit(encode(static_cast<std::uint32_t>(i), slots_[i].generation), *slots_[i].object);
+            if (slots_[i].live) {
+                visit(encode(static_cast<std::uint32_t>(i), slots_[i].generation), *slots_[i].storage);
             }
         }
     }
 
 private:
+    // Sixteen bytes, so that finding a slot takes a shift rather than a multiplication.
     struct Slot {
-        std::unique_ptr<Object> object;
+        // The live object, or the storage an erased one left behind for reuse, or null.
+        std::unique_ptr<Object> storage;
         std::uint32_t generation = 1;
+        bool live = false;
     };
+
+    // The index of a free slot, taken off the free list or added.
+    std::uint32_t take_free_slot() {
+        if (!free_.empty()) {
+            const std::uint32_t index = free_.back();
+            free_.pop_back();
+            return index;
+        }
+        slots_.push_back(Slot{});
+        return static_cast<std::uint32_t>(slots_.size() - 1);
+    }
+
+    void* occupy(std::uint32_t index) {
+        Slot& slot = slots_[index];
+        slot.live = true;
+        ++live_;
+        return encode(index, slot.generation);
+    }
 
     static void* encode(std::uint32_t index, std::uint32_t generation) {
         const std::uint64_t value = (static_cast<std::uint64_t>(generation) << handle_bits::generation_shift) |
@@ -108,24 +130,29 @@ private:
         return reinterpret_cast<void*>(static_cast<std::uintptr_t>(value));
     }
 
-    // The slot index of a live handle of this pool, or -1.
-    std::int64_t decode(const void* handle) const {
+    static constexpr std::size_t no_slot = SIZE_MAX;
+
+    // The slot index of a live handle of this pool, or no_slot.
+    std::size_t live_index(const void* handle) const {
         const auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(handle));
-        if (((value >> handle_bits::kind_shift) & 0xFF) != static_cast<std::uint64_t>(Kind)) return -1;
-        const std::uint64_t slot_number = value & handle_bits::index_mask;
-        if (slot_number == 0 || slot_number > slots_.size()) return -1;
-        const std::size_t index = slot_number - 1;
-        if (static_cast<std::uint32_t>(value >> handle_bits::generation_shift) != slots_[index].generation) return -1;
-        if (!slots_[index].object) return -1;
-        return static_cast<std::int64_t>(index);
+        if (((value >> handle_bits::kind_shift) & 0xFF) != static_cast<std::uint64_t>(Kind)) return no_slot;
+        // Slot number 0 (a made-up value) wraps to the largest index, beyond every pool.
+        const std::uint64_t index = (value & handle_bits::index_mask) - 1;
+        if (index >= slots_.size()) return no_slot;
+        const Slot& slot = slots_[index];
+        if (!slot.live || slot.generation != static_cast<std::uint32_t>(value >> handle_bits::generation_shift)) {
+            return no_slot;
+        }
+        return static_cast<std::size_t>(index);
     }
 
-    // Storage kept for reuse; a few are enough for the objects a call creates and deletes.
+    // Erased objects whose storage is kept for reuse; a few are enough for the objects a call
+    // creates and deletes.
     static constexpr std::size_t kept_spares = 8;
 
     std::vector<Slot> slots_;
-    std::vector<std::uint32_t> free_;
-    std::vector<std::unique_ptr<Object>> spares_;
+    std::vector<std::uint32_t> free_;  // free slots' indices, the last freed at the back
+    std::size_t spare_count_ = 0;
     std::size_t live_ = 0;
 };
 

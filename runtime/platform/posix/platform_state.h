@@ -144,6 +144,24 @@ struct DeviceContext {
     HGDIOBJ font = nullptr;
     HGDIOBJ bitmap = nullptr;  // memory device contexts
 
+    // The objects those handles name, so that a selection is let go of without a lookup. An
+    // object stays where it is for as long as it is selected: DeleteObject defers freeing a
+    // selected pen, brush or font and refuses a selected bitmap, and the pool never moves a
+    // live object.
+    struct SelectedObjects {
+        GdiObject* pen = nullptr;
+        GdiObject* brush = nullptr;
+        GdiObject* font = nullptr;
+        GdiObject* bitmap = nullptr;
+    };
+    SelectedObjects selected;
+
+    // What the selected pen and brush are, copied when they are selected: a pen or a brush
+    // never changes after it is created, so a shape reads them here. Until something is
+    // selected they draw nothing.
+    PenObject selected_pen{PS_NULL, 0, 0};
+    BrushObject selected_brush{true, 0};
+
     COLORREF text_colour = RGB(0, 0, 0);
     COLORREF background_colour = RGB(255, 255, 255);
     int background_mode = OPAQUE;
