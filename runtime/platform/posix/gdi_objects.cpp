@@ -77,7 +77,7 @@ void release_selection(GdiSection& section, HGDIOBJ handle, GdiObject* object) {
 
 GdiObject* kd508::platform::find_gdi_object(HGDIOBJ object) { return gdi().objects.find(object); }
 
-HGDIOBJ kd508::platform::add_gdi_object(GdiObject object) {
+HGDIOBJ kd508::platform::add_gdi_object(GdiObject&& object) {
     return gdi().objects.insert_value(std::move(object));
 }
 
@@ -112,11 +112,11 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF colour) {
     if (style != PS_SOLID && style != PS_NULL) style = PS_SOLID;
-    return static_cast<HPEN>(gdi().objects.insert_value(GdiObject{PenObject{style, width, colour}}));
+    return static_cast<HPEN>(add_gdi_object(GdiObject{PenObject{style, width, colour}}));
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {
-    return static_cast<HBRUSH>(gdi().objects.insert_value(GdiObject{BrushObject{false, colour & 0x00FFFFFF}}));
+    return static_cast<HBRUSH>(add_gdi_object(GdiObject{BrushObject{false, colour & 0x00FFFFFF}}));
 }
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {

@@ -14,7 +14,7 @@ T* find_gdi(HGDIOBJ object) {
     return found ? std::get_if<T>(&found->value) : nullptr;
 }
 
-HGDIOBJ add_gdi_object(GdiObject object);
+HGDIOBJ add_gdi_object(GdiObject&& object);
 
 // Selects an object into a new device context (its default objects), as SelectObject would.
 void select_into_new_context(DeviceContext& dc, HGDIOBJ handle, GdiObject& object);

@@ -33,7 +33,7 @@ constexpr LONG digitized_aspect = 96;
 // should the selection not be a font at all.
 kd508::font::SizedFont& selected_font(const DeviceContext& dc) {
     static const FontObject system_font_request{};
-    const FontObject* object = find_gdi<FontObject>(dc.font);
+    const FontObject* object = dc.selected.font ? std::get_if<FontObject>(&dc.selected.font->value) : nullptr;
     if (!object) object = &system_font_request;
     return kd508::font::sized_font(
         kd508::font::FontRequest{object->height, object->fixed_pitch, object->face_name});
