@@ -224,6 +224,32 @@ TEST(SpanKernelTest, ScansAndFillsAgreeWithAPixelByPixelReadingAtEveryLengthAndP
     }
 }
 
+// The stores finish with a vector that overlaps the pixels before it: at no length may they reach
+// a pixel before the run or past its end, in a row or in a box of rows.
+TEST(SpanKernelTest, FillsWriteEveryPixelOfTheRunAndNoOther) {
+    using kd508::raster::Pixel;
+    constexpr Pixel sky = 0x000080;
+    constexpr Pixel sun = 0xFFFF00;
+    constexpr int longest = 100;
+    for (int count = 0; count <= longest; ++count) {
+        std::vector<Pixel> row(longest + 2, sky);
+        kd508::raster::fill_run(row.data() + 1, static_cast<std::size_t>(count), sun);
+        EXPECT_EQ(row[0], sky) << count;
+        EXPECT_EQ(std::count(row.begin(), row.end(), sun), count) << count;
+        EXPECT_EQ(row[static_cast<std::size_t>(count) + 1], sky) << count;
+    }
+    constexpr int size = 48;
+    for (int width = 0; width <= 40; ++width) {
+        std::vector<Pixel> pixels(size * size, sky);
+        const kd508::raster::Surface surface{pixels.data(), size, size, size};
+        kd508::raster::fill_box(surface, kd508::raster::Box{3, 5, 3 + width, 9}, sun);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                ASSERT_EQ(pixels[static_cast<std::size_t>(y * size + x)], x >= 3 && x < 3 + width && y >= 5 && y < 9 ? sun : sky)
+                    << width << " wide, at " << x << "," << y;
+    }
+}
+
 TEST(ExactDivisionTest, FloorAndCeilingForEverySignCombination) {
     struct Case {
         int n, d, floor, ceil;

@@ -86,14 +86,20 @@ inline bool round_differs(const Pixel* first, const PixelVector& vector) {
 // the processor's widest vectors around them: a call from one kernel to another would go
 // through the choice of version again.
 //
-// Every scan goes a round of vectors at a time while the round matches, then a vector at a time,
-// then pixel by pixel inside the vector that does not.
+// Every scan goes a round of vectors at a time while the round matches, then a vector at a time.
+// What is left, fewer pixels than a vector holds, is looked at as one more vector ending at the
+// run's end, overlapping pixels already seen: a row that matches to its end, the common case,
+// then takes no pixel-by-pixel steps. Only a vector that does not match is looked into pixel by
+// pixel.
 inline std::size_t scan_first_unlike(const Pixel* first, std::size_t count, Pixel colour) {
     PixelVector vector;
     splat(vector, colour);
     std::size_t index = 0;
     while (index + pixels_per_round <= count && !round_differs(first + index, vector)) index += pixels_per_round;
     while (index + pixels_per_vector <= count && !differs(first + index, vector)) index += pixels_per_vector;
+    if (index + pixels_per_vector > count && count >= pixels_per_vector &&
+        !differs(first + count - pixels_per_vector, vector))
+        return count;
     while (index < count && first[index] == colour) ++index;
     return index;
 }
@@ -104,19 +110,27 @@ inline std::size_t scan_last_unlike(const Pixel* first, std::size_t count, Pixel
     std::size_t end = count;
     while (end >= pixels_per_round && !round_differs(first + end - pixels_per_round, vector)) end -= pixels_per_round;
     while (end >= pixels_per_vector && !differs(first + end - pixels_per_vector, vector)) end -= pixels_per_vector;
+    if (end < pixels_per_vector && count >= pixels_per_vector && !differs(first, vector)) return count;
     while (end > 0 && first[end - 1] == colour) --end;
     return end == 0 ? count : end - 1;
 }
 
+// The stores overlap at the end rather than finishing pixel by pixel: storing a pixel twice
+// with one colour costs nothing more.
 inline void store_run(Pixel* first, std::size_t count, Pixel colour) {
+    if (count < pixels_per_vector) {
+        for (; count > 0; --count) *first++ = colour;
+        return;
+    }
     PixelVector vector;
     splat(vector, colour);
+    Pixel* const end = first + count;
     for (; count >= pixels_per_round; count -= pixels_per_round, first += pixels_per_round)
         for (std::size_t k = 0; k < vectors_per_round; ++k)
             std::memcpy(first + k * pixels_per_vector, &vector, sizeof vector);
     for (; count >= pixels_per_vector; count -= pixels_per_vector, first += pixels_per_vector)
         std::memcpy(first, &vector, sizeof vector);
-    for (; count > 0; --count) *first++ = colour;
+    if (count > 0) std::memcpy(end - pixels_per_vector, &vector, sizeof vector);
 }
 
 }  // namespace
@@ -133,6 +147,9 @@ KD508_WIDE_STORES std::size_t first_mismatch(const Pixel* a, const Pixel* b, std
     std::size_t index = 0;
     while (index + pixels_per_round <= count && !round_differs(a + index, b + index)) index += pixels_per_round;
     while (index + pixels_per_vector <= count && !differs(a + index, b + index)) index += pixels_per_vector;
+    if (index + pixels_per_vector > count && count >= pixels_per_vector &&
+        !differs(a + count - pixels_per_vector, b + count - pixels_per_vector))
+        return count;
     while (index < count && a[index] == b[index]) ++index;
     return index;
 }
@@ -143,6 +160,7 @@ KD508_WIDE_STORES std::size_t last_mismatch(const Pixel* a, const Pixel* b, std:
         end -= pixels_per_round;
     while (end >= pixels_per_vector && !differs(a + end - pixels_per_vector, b + end - pixels_per_vector))
         end -= pixels_per_vector;
+    if (end < pixels_per_vector && count >= pixels_per_vector && !differs(a, b)) return count;
     while (end > 0 && a[end - 1] == b[end - 1]) --end;
     return end == 0 ? count : end - 1;
 }
@@ -157,11 +175,25 @@ KD508_WIDE_STORES RunChange fill_unlike_run(Pixel* first, std::size_t count, Pix
     return RunChange{begin, end};
 }
 
+KD508_WIDE_STORES void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_t count, std::size_t rows,
+                                 Pixel colour) {
+    for (; rows > 0; --rows, first += stride) store_run(first, count, colour);
+}
+
 void fill_box(const Surface& surface, const Box& box, Pixel colour) {
     const Box clipped = clip_to_surface(surface, box);
-    for (std::int64_t y = clipped.top; y < clipped.bottom; ++y)
-        fill_span(surface, static_cast<int>(y), static_cast<int>(clipped.left),
-                  static_cast<int>(clipped.right), colour);
+    if (clipped.empty()) return;
+    Pixel* const first = surface.row(static_cast<int>(clipped.top)) + clipped.left;
+    const auto count = static_cast<std::size_t>(clipped.width());
+    const auto rows = static_cast<std::size_t>(clipped.height());
+    if (count < static_cast<std::size_t>(short_run)) {
+        for (std::size_t row = 0; row < rows; ++row) {
+            Pixel* pixel = first + static_cast<std::ptrdiff_t>(row) * surface.stride;
+            for (std::size_t x = 0; x < count; ++x) pixel[x] = colour;
+        }
+        return;
+    }
+    fill_rows(first, surface.stride, count, rows, colour);
 }
 
 RowRange visible_rows(const Surface& surface, std::int64_t first, std::int64_t end) {
