@@ -250,6 +250,26 @@ TEST(SpanKernelTest, FillsWriteEveryPixelOfTheRunAndNoOther) {
     }
 }
 
+// A copy passes over matching rows in one call: the row found is the first with a difference
+// inside the columns asked for, whatever lies beyond them in the row.
+TEST(SpanKernelTest, FirstMismatchingRowLooksOnlyAtTheColumnsAskedFor) {
+    using kd508::raster::Pixel;
+    constexpr std::ptrdiff_t stride = 80;
+    constexpr std::size_t rows = 3;
+    for (std::size_t count : {0u, 1u, 7u, 8u, 9u, 31u, 32u, 33u, 70u}) {
+        std::vector<Pixel> a(stride * rows, 5), b(stride * rows, 5);
+        // Differences just past the columns, on every row, are never seen.
+        for (std::size_t row = 0; row < rows; ++row) a[row * stride + count] = 6;
+        EXPECT_EQ(kd508::raster::first_mismatching_row(a.data(), stride, b.data(), stride, count, rows), rows) << count;
+        for (std::size_t column = 0; column < count; ++column) {
+            a[stride + column] = 7;
+            ASSERT_EQ(kd508::raster::first_mismatching_row(a.data(), stride, b.data(), stride, count, rows), 1u)
+                << count << " wide, column " << column;
+            a[stride + column] = 5;
+        }
+    }
+}
+
 TEST(ExactDivisionTest, FloorAndCeilingForEverySignCombination) {
     struct Case {
         int n, d, floor, ceil;

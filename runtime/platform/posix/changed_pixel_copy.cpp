@@ -19,17 +19,27 @@ struct ChangedBounds {
     }
 };
 
-// Pixels x_begin..x_end-1 of a row, copied where they differ from those of in_row shift_x further on.
-void copy_part(raster::Pixel* out_row, const raster::Pixel* in_row, std::int64_t shift_x, std::int64_t row,
-               std::int64_t x_begin, std::int64_t x_end, ChangedBounds& changed) {
-    raster::Pixel* out = out_row + x_begin;
-    const raster::Pixel* in = in_row + (x_begin + shift_x);
+// Columns x_begin..x_end-1 of rows row_begin..row_end-1, copied where they differ from the source
+// pixels shift_x and shift_y further on. Rows that match are passed over in one call.
+void copy_part(const raster::Surface& to, const raster::Surface& from, std::int64_t shift_x, std::int64_t shift_y,
+               std::int64_t row_begin, std::int64_t row_end, std::int64_t x_begin, std::int64_t x_end,
+               ChangedBounds& changed) {
     const std::size_t count = static_cast<std::size_t>(x_end - x_begin);
-    const std::size_t first = raster::first_mismatch(out, in, count);
-    if (first == count) return;
-    const std::size_t last = raster::last_mismatch(out, in, count);
-    std::memcpy(out + first, in + first, (last - first + 1) * sizeof(raster::Pixel));
-    changed.add(row, x_begin + static_cast<std::int64_t>(first), x_begin + static_cast<std::int64_t>(last));
+    std::int64_t row = row_begin;
+    while (row < row_end) {
+        raster::Pixel* out = to.row(static_cast<int>(row)) + x_begin;
+        const raster::Pixel* in = from.row(static_cast<int>(row + shift_y)) + (x_begin + shift_x);
+        row += static_cast<std::int64_t>(raster::first_mismatching_row(out, to.stride, in, from.stride, count,
+                                                                       static_cast<std::size_t>(row_end - row)));
+        if (row == row_end) return;
+        out = to.row(static_cast<int>(row)) + x_begin;
+        in = from.row(static_cast<int>(row + shift_y)) + (x_begin + shift_x);
+        const std::size_t first = raster::first_mismatch(out, in, count);
+        const std::size_t last = raster::last_mismatch(out, in, count);
+        std::memcpy(out + first, in + first, (last - first + 1) * sizeof(raster::Pixel));
+        changed.add(row, x_begin + static_cast<std::int64_t>(first), x_begin + static_cast<std::int64_t>(last));
+        ++row;
+    }
 }
 
 // Pixels x_begin..x_end-1 of a row, set to colour where they are not.
@@ -150,18 +160,15 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
         }
         plan.add_gap(x, area.right);
 
-        for (std::int64_t row = band_top; row < band_bottom; ++row) {
-            raster::Pixel* out_row = to.row(static_cast<int>(row));
-            const raster::Pixel* in_row = from.row(static_cast<int>(row + shift_y));
-            for (const RowPart& part : parts) {
-                switch (part.kind) {
-                case RowPart::Kind::copy:
-                    copy_part(out_row, in_row, shift_x, row, part.begin, part.end, changed);
-                    break;
-                case RowPart::Kind::fill:
-                    fill_part(out_row, row, part.begin, part.end, part.colour, changed);
-                    break;
-                }
+        for (const RowPart& part : parts) {
+            switch (part.kind) {
+            case RowPart::Kind::copy:
+                copy_part(to, from, shift_x, shift_y, band_top, band_bottom, part.begin, part.end, changed);
+                break;
+            case RowPart::Kind::fill:
+                for (std::int64_t row = band_top; row < band_bottom; ++row)
+                    fill_part(to.row(static_cast<int>(row)), row, part.begin, part.end, part.colour, changed);
+                break;
             }
         }
     }

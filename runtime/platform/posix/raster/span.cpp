@@ -165,6 +165,22 @@ KD508_WIDE_STORES std::size_t last_mismatch(const Pixel* a, const Pixel* b, std:
     return end == 0 ? count : end - 1;
 }
 
+KD508_WIDE_STORES std::size_t first_mismatching_row(const Pixel* a, std::ptrdiff_t a_stride, const Pixel* b,
+                                                    std::ptrdiff_t b_stride, std::size_t count, std::size_t rows) {
+    for (std::size_t row = 0; row < rows; ++row, a += a_stride, b += b_stride) {
+        std::size_t index = 0;
+        while (index + pixels_per_round <= count && !round_differs(a + index, b + index)) index += pixels_per_round;
+        while (index + pixels_per_vector <= count && !differs(a + index, b + index)) index += pixels_per_vector;
+        if (index == count) continue;
+        if (index + pixels_per_vector > count && count >= pixels_per_vector &&
+            !differs(a + count - pixels_per_vector, b + count - pixels_per_vector))
+            continue;
+        while (index < count && a[index] == b[index]) ++index;
+        if (index < count) return row;
+    }
+    return rows;
+}
+
 KD508_WIDE_STORES void fill_run(Pixel* first, std::size_t count, Pixel colour) { store_run(first, count, colour); }
 
 KD508_WIDE_STORES RunChange fill_unlike_run(Pixel* first, std::size_t count, Pixel colour) {

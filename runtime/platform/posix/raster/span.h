@@ -27,6 +27,12 @@ std::size_t last_unlike(const Pixel* first, std::size_t count, Pixel colour);
 std::size_t first_mismatch(const Pixel* a, const Pixel* b, std::size_t count);
 std::size_t last_mismatch(const Pixel* a, const Pixel* b, std::size_t count);
 
+// The first of rows rows, count pixels each and stride pixels apart in a and in b, where a and b
+// differ, or rows when none does: a copy goes down a column of rows that mostly match without a
+// call for each.
+std::size_t first_mismatching_row(const Pixel* a, std::ptrdiff_t a_stride, const Pixel* b, std::ptrdiff_t b_stride,
+                                  std::size_t count, std::size_t rows);
+
 // Runs shorter than this (the rows of small ellipses and polygons, most of a frame's calls) are
 // written in place, without the call to fill_run.
 inline constexpr int short_run = 16;
