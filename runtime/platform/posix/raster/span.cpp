@@ -59,9 +59,12 @@ bool differs(const Pixel* a, const Pixel* b) {
 }
 
 // A round of vectors is compared before one branch: a row that matches, the common case, is
-// read as fast as the loads can go rather than at one decision per vector.
+// read as fast as the loads can go rather than at one decision per vector. The rounds are
+// unrolled by hand-placed pragmas: at the optimisation level we ship, GCC keeps the four steps as
+// a loop, which costs a third more instructions than the loads and compares themselves.
 inline bool round_differs(const Pixel* a, const Pixel* b) {
     PixelVector any{};
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < vectors_per_round; ++k) {
         PixelVector lanes_a;
         PixelVector lanes_b;
@@ -74,6 +77,7 @@ inline bool round_differs(const Pixel* a, const Pixel* b) {
 
 inline bool round_differs(const Pixel* first, const PixelVector& vector) {
     PixelVector any{};
+#pragma GCC unroll 4
     for (std::size_t k = 0; k < vectors_per_round; ++k) {
         PixelVector lanes;
         std::memcpy(&lanes, first + k * pixels_per_vector, sizeof lanes);
@@ -126,6 +130,7 @@ inline void store_run(Pixel* first, std::size_t count, Pixel colour) {
     splat(vector, colour);
     Pixel* const end = first + count;
     for (; count >= pixels_per_round; count -= pixels_per_round, first += pixels_per_round)
+#pragma GCC unroll 4
         for (std::size_t k = 0; k < vectors_per_round; ++k)
             std::memcpy(first + k * pixels_per_vector, &vector, sizeof vector);
     for (; count >= pixels_per_vector; count -= pixels_per_vector, first += pixels_per_vector)
