@@ -237,6 +237,13 @@ TEST(SpanKernelTest, FillsWriteEveryPixelOfTheRunAndNoOther) {
         EXPECT_EQ(row[0], sky) << count;
         EXPECT_EQ(std::count(row.begin(), row.end(), sun), count) << count;
         EXPECT_EQ(row[static_cast<std::size_t>(count) + 1], sky) << count;
+        // The same run as a span of a row, short ones written in place.
+        std::fill(row.begin(), row.end(), sky);
+        const kd508::raster::Surface line{row.data(), longest + 2, 1, longest + 2};
+        kd508::raster::fill_span(line, 0, 1, count + 1, sun);
+        EXPECT_EQ(row[0], sky) << count;
+        EXPECT_EQ(std::count(row.begin(), row.end(), sun), count) << count;
+        EXPECT_EQ(row[static_cast<std::size_t>(count) + 1], sky) << count;
     }
     constexpr int size = 48;
     for (int width = 0; width <= 40; ++width) {

@@ -83,12 +83,11 @@ void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) 
     std::vector<PendingFill>& list = bitmap.pending_fills;
     const raster::Surface surface = bitmap.bits.surface();
     for (std::size_t i = 0; i < list.size();) {
-        const PendingFill fill = list[i];
-        if (!raster::overlaps(fill.device_box, device_area)) {
+        if (!raster::overlaps(list[i].device_box, device_area)) {
             ++i;
             continue;
         }
-        raster::fill_box(surface, raster::intersection(fill.device_box, device_area), fill.colour);
+        raster::fill_box(surface, raster::intersection(list[i].device_box, device_area), list[i].colour);
         if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
     }
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "geometry.h"
 #include "surface.h"
@@ -61,6 +62,22 @@ inline RunChange fill_unlike(Pixel* first, std::size_t count, Pixel colour) {
     return RunChange{begin, end};
 }
 
+// Writes a run shorter than short_run four pixels to a store, a width every processor we build
+// for has, the last store overlapping the one before it; runs of fewer than four go pixel by
+// pixel.
+inline void fill_short_run(Pixel* first, int count, Pixel colour) {
+    using FourPixels = Pixel __attribute__((vector_size(4 * sizeof(Pixel))));
+    constexpr int pixels_per_store = 4;
+    if (count < pixels_per_store) {
+        for (; count > 0; --count) *first++ = colour;
+        return;
+    }
+    const FourPixels four = {colour, colour, colour, colour};
+    Pixel* const end = first + count;
+    for (; end - first >= pixels_per_store; first += pixels_per_store) std::memcpy(first, &four, sizeof four);
+    if (first < end) std::memcpy(end - pixels_per_store, &four, sizeof four);
+}
+
 // Fills x_begin..x_end-1 of row y. The caller has clipped: 0 <= y < height and
 // 0 <= x_begin <= x_end <= width.
 inline void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour) {
@@ -69,7 +86,7 @@ inline void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pix
         fill_run(first, static_cast<std::size_t>(x_end - x_begin), colour);
         return;
     }
-    for (int x = x_begin; x < x_end; ++x) *first++ = colour;
+    fill_short_run(first, x_end - x_begin, colour);
 }
 
 // Fills x_begin..x_end-1 of row y after clipping them to the surface; any bounds are safe.
