@@ -82,11 +82,15 @@ void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster
 void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) {
     std::vector<PendingFill>& list = bitmap.pending_fills;
     const raster::Surface surface = bitmap.bits.surface();
-    for (std::size_t i = 0; i < list.size();) {
-        if (!raster::overlaps(list[i].device_box, device_area)) {
-            ++i;
-            continue;
-        }
+    // Most calls find nothing to write: the look for the next box in the area is a loop of its
+    // own, which keeps the list where the processor can hold it.
+    const auto next_in_area = [&list, &device_area](std::size_t i) {
+        const PendingFill* const fills = list.data();
+        const std::size_t count = list.size();
+        while (i < count && !raster::overlaps(fills[i].device_box, device_area)) ++i;
+        return i;
+    };
+    for (std::size_t i = next_in_area(0); i < list.size(); i = next_in_area(i)) {
         raster::fill_box(surface, raster::intersection(list[i].device_box, device_area), list[i].colour);
         if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
     }
