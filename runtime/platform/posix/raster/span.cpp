@@ -208,10 +208,8 @@ void fill_box(const Surface& surface, const Box& box, Pixel colour) {
     const auto count = static_cast<std::size_t>(clipped.width());
     const auto rows = static_cast<std::size_t>(clipped.height());
     if (count < static_cast<std::size_t>(short_run)) {
-        for (std::size_t row = 0; row < rows; ++row) {
-            Pixel* pixel = first + static_cast<std::ptrdiff_t>(row) * surface.stride;
-            for (std::size_t x = 0; x < count; ++x) pixel[x] = colour;
-        }
+        for (std::size_t row = 0; row < rows; ++row)
+            fill_short_run(first + static_cast<std::ptrdiff_t>(row) * surface.stride, static_cast<int>(count), colour);
         return;
     }
     fill_rows(first, surface.stride, count, rows, colour);
