@@ -119,6 +119,17 @@ inline std::size_t scan_last_unlike(const Pixel* first, std::size_t count, Pixel
     return end == 0 ? count : end - 1;
 }
 
+inline std::size_t scan_first_mismatch(const Pixel* a, const Pixel* b, std::size_t count) {
+    std::size_t index = 0;
+    while (index + pixels_per_round <= count && !round_differs(a + index, b + index)) index += pixels_per_round;
+    while (index + pixels_per_vector <= count && !differs(a + index, b + index)) index += pixels_per_vector;
+    if (index + pixels_per_vector > count && count >= pixels_per_vector &&
+        !differs(a + count - pixels_per_vector, b + count - pixels_per_vector))
+        return count;
+    while (index < count && a[index] == b[index]) ++index;
+    return index;
+}
+
 // The stores overlap at the end rather than finishing pixel by pixel: storing a pixel twice
 // with one colour costs nothing more.
 inline void store_run(Pixel* first, std::size_t count, Pixel colour) {
@@ -149,14 +160,7 @@ KD508_WIDE_STORES std::size_t last_unlike(const Pixel* first, std::size_t count,
 }
 
 KD508_WIDE_STORES std::size_t first_mismatch(const Pixel* a, const Pixel* b, std::size_t count) {
-    std::size_t index = 0;
-    while (index + pixels_per_round <= count && !round_differs(a + index, b + index)) index += pixels_per_round;
-    while (index + pixels_per_vector <= count && !differs(a + index, b + index)) index += pixels_per_vector;
-    if (index + pixels_per_vector > count && count >= pixels_per_vector &&
-        !differs(a + count - pixels_per_vector, b + count - pixels_per_vector))
-        return count;
-    while (index < count && a[index] == b[index]) ++index;
-    return index;
+    return scan_first_mismatch(a, b, count);
 }
 
 KD508_WIDE_STORES std::size_t last_mismatch(const Pixel* a, const Pixel* b, std::size_t count) {
@@ -172,17 +176,8 @@ KD508_WIDE_STORES std::size_t last_mismatch(const Pixel* a, const Pixel* b, std:
 
 KD508_WIDE_STORES std::size_t first_mismatching_row(const Pixel* a, std::ptrdiff_t a_stride, const Pixel* b,
                                                     std::ptrdiff_t b_stride, std::size_t count, std::size_t rows) {
-    for (std::size_t row = 0; row < rows; ++row, a += a_stride, b += b_stride) {
-        std::size_t index = 0;
-        while (index + pixels_per_round <= count && !round_differs(a + index, b + index)) index += pixels_per_round;
-        while (index + pixels_per_vector <= count && !differs(a + index, b + index)) index += pixels_per_vector;
-        if (index == count) continue;
-        if (index + pixels_per_vector > count && count >= pixels_per_vector &&
-            !differs(a + count - pixels_per_vector, b + count - pixels_per_vector))
-            continue;
-        while (index < count && a[index] == b[index]) ++index;
-        if (index < count) return row;
-    }
+    for (std::size_t row = 0; row < rows; ++row, a += a_stride, b += b_stride)
+        if (scan_first_mismatch(a, b, count) < count) return row;
     return rows;
 }
 
