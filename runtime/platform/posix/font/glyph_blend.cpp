@@ -42,8 +42,8 @@ raster::Pixel mix(raster::Pixel colour, raster::Pixel background, unsigned cover
     return channel(0) | channel(8) | channel(16);
 }
 
-TouchedArea clip(const raster::Surface& surface, std::int64_t left, std::int64_t top,
-                 std::int64_t right, std::int64_t bottom) {
+inline TouchedArea clip(const raster::Surface& surface, std::int64_t left, std::int64_t top,
+                        std::int64_t right, std::int64_t bottom) {
     TouchedArea area;
     area.left = static_cast<int>(std::clamp<std::int64_t>(left, 0, surface.width));
     area.top = static_cast<int>(std::clamp<std::int64_t>(top, 0, surface.height));
@@ -99,6 +99,9 @@ TouchedArea blend_ink_mask(const raster::Surface& surface, std::int64_t left, st
     const int first_column = static_cast<int>(area.left - left);
     const int end_column = static_cast<int>(area.right - left);
     const int words = ink_mask_words(width);
+    // Held apart from the surface, so that the stores of the loop cannot make them read again.
+    raster::Pixel* const pixels = surface.pixels;
+    const std::ptrdiff_t stride = surface.stride;
     // Word by word, so that the clipping of a word's columns and where they land are worked out
     // once for all its rows; small glyphs have a single word per row.
     for (int word = 0; word < words; ++word) {
@@ -110,10 +113,12 @@ TouchedArea blend_ink_mask(const raster::Surface& surface, std::int64_t left, st
         // left of the surface, but the bits kept by on_surface all land on the surface.
         const std::ptrdiff_t base = area.left - first_column + word_column;
         const std::uint64_t* bits_of_row = mask + (area.top - top) * words + word;
-        for (int y = area.top; y < area.bottom; ++y, bits_of_row += words) {
-            raster::Pixel* target = surface.row(y);
+        // Pixels are reached by index from the surface's start, which steps a row at a time
+        // without forming a pointer beyond the last row.
+        std::ptrdiff_t row_start = area.top * stride + base;
+        for (int y = area.top; y < area.bottom; ++y, bits_of_row += words, row_start += stride) {
             for (std::uint64_t bits = *bits_of_row & on_surface; bits != 0; bits &= bits - 1) {
-                target[base + std::countr_zero(bits)] = colour;
+                pixels[row_start + std::countr_zero(bits)] = colour;
             }
         }
     }
