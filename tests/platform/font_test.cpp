@@ -283,6 +283,15 @@ TEST(BlendKernel, MixesColourByCoverage) {
     EXPECT_EQ(area.right, 4);
 }
 
+TEST(BlendKernel, MixedChannelsRoundToNearest) {
+    // Black at coverage 100 over a channel of 1 leaves 155/255 of it, which rounds up to 1.
+    Canvas canvas(1, 1);
+    canvas.pixels[0] = 0x010101;
+    const std::uint8_t coverage[] = {100};
+    blend_coverage(canvas.surface, 0, 0, coverage, 1, 1, 0x000000);
+    EXPECT_EQ(canvas.at(0, 0), 0x010101u);
+}
+
 TEST(BlendKernel, ClipsAtEveryEdge) {
     Canvas canvas(3, 3);
     const std::vector<std::uint8_t> full(25, 255);
@@ -347,6 +356,7 @@ TEST(InkMask, PartialCoverageIsFoundAnywhere) {
     EXPECT_TRUE(has_partial_coverage(partial_first, 4, 1));
     // Only the bitmap's own bytes count.
     EXPECT_FALSE(has_partial_coverage(partial_last, 3, 1));
+    EXPECT_FALSE(has_partial_coverage(partial_first, 0, 1));
 }
 
 // A bitmap of full and no coverage drawn from its ink mask and blended from its coverage, each
