@@ -97,7 +97,8 @@ SizedFont& sized_font(const FontRequest& request);
 std::int64_t glyphs_rendered();
 
 // The coverage bytes that kept glyphs hold, and the limit past which they are let go; the held
-// amount never exceeds the limit by more than one glyph.
+// amount never exceeds the limit by more than one glyph. The ink masks beside the coverage are
+// not counted: one bit a pixel, they add an eighth and a word a row at most.
 std::size_t glyph_coverage_held();
 std::size_t glyph_coverage_limit();
 
