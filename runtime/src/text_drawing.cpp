@@ -1,6 +1,8 @@
 // Formatted text on the canvas, standing on its anchor point, one line per newline.
+#include <algorithm>
 #include <climits>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -38,7 +40,7 @@ int text_operation(int colour, int x, int y, int point_size, const char* text) {
         point_size = max_point_size;
     }
     colour = check_colour(colour);
-    echo_call("%s text at (%d,%d), \"%s\"\n", palette_name(colour), x, y, text);
+    if (echo_wanted()) echo_call("%s text at (%d,%d), \"%s\"\n", palette_name(colour), x, y, text);
 
     DrawCommand command;
     command.kind = draw_text;
@@ -58,6 +60,27 @@ int text_operation(int colour, int x, int y, int point_size, const char* text) {
     render_command(command);
     if (block) GlobalFree(block);
     return 1;
+}
+
+// Formats into the buffer as vsnprintf does, cutting at its size, and returns the length the
+// whole text has. Captions and labels come as "%s" with one string, and copying that string
+// gives the same bytes and length as the formatting at a fraction of its cost; everything else,
+// a null string among it ("(null)"), goes through vsnprintf.
+int format_text(char* buffer, std::size_t size, const char* format, va_list arguments) {
+    if (format && std::strcmp(format, "%s") == 0) {
+        va_list peek;
+        va_copy(peek, arguments);
+        const char* text = va_arg(peek, const char*);
+        va_end(peek);
+        const std::size_t length = text ? std::strlen(text) : 0;
+        if (text && length <= static_cast<std::size_t>(INT_MAX)) {
+            const std::size_t kept = std::min(length, size - 1);
+            std::memcpy(buffer, text, kept);
+            buffer[kept] = '\0';
+            return static_cast<int>(length);
+        }
+    }
+    return std::vsnprintf(buffer, size, format, arguments);
 }
 
 }  // namespace
@@ -112,7 +135,7 @@ int KD508_text(int colour, int x, int y, int point_size, const char* format, ...
     buffer[0] = '\0';
     va_list arguments;
     va_start(arguments, format);
-    const int formatted = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+    const int formatted = format_text(buffer, sizeof buffer, format, arguments);
     va_end(arguments);
     text_operation(colour, x, y, point_size, buffer);
     return formatted;

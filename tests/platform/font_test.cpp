@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "font/face_library.h"
@@ -206,6 +207,22 @@ TEST(Glyphs, CoverageIsUnsmoothed) {
     EXPECT_GT(inked, 40);
 }
 
+TEST(Glyphs, InkMaskHoldsExactlyTheInkedPixels) {
+    // A face has the glyphs at every size as a mask drawn instead of the coverage; a mask that
+    // missed a pixel or held one too many would change text everywhere.
+    for (int height : {-12, -100}) {
+        const Glyph& glyph = sans(height).glyph('W');
+        ASSERT_GT(glyph.rows, 0);
+        ASSERT_EQ(glyph.ink.size(), static_cast<std::size_t>(ink_mask_words(glyph.width) * glyph.rows));
+        for (int y = 0; y < glyph.rows; ++y) {
+            for (int x = 0; x < glyph.width; ++x) {
+                const bool bit = (glyph.ink[static_cast<std::size_t>(y * ink_mask_words(glyph.width) + x / 64)] >> (x % 64)) & 1;
+                ASSERT_EQ(bit, glyph.coverage[static_cast<std::size_t>(y * glyph.width + x)] == 255) << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(Faces, DefaultFacesAreMetricCompatibleWithTheWindowsDefaultsAheadOfDejaVu) {
     const Face* liberation_sans = find_face("Liberation Sans", false);
     const Face* liberation_mono = find_face("Liberation Mono", true);
@@ -266,6 +283,15 @@ TEST(BlendKernel, MixesColourByCoverage) {
     EXPECT_EQ(area.right, 4);
 }
 
+TEST(BlendKernel, MixedChannelsRoundToNearest) {
+    // Black at coverage 100 over a channel of 1 leaves 155/255 of it, which rounds up to 1.
+    Canvas canvas(1, 1);
+    canvas.pixels[0] = 0x010101;
+    const std::uint8_t coverage[] = {100};
+    blend_coverage(canvas.surface, 0, 0, coverage, 1, 1, 0x000000);
+    EXPECT_EQ(canvas.at(0, 0), 0x010101u);
+}
+
 TEST(BlendKernel, ClipsAtEveryEdge) {
     Canvas canvas(3, 3);
     const std::vector<std::uint8_t> full(25, 255);
@@ -304,6 +330,72 @@ TEST(BlendKernel, ReversedOrEmptyBoxesFillNothing) {
     EXPECT_TRUE(fill_box(canvas.surface, 1, 1, 1, 3, red).empty());
     EXPECT_TRUE(blend_coverage(canvas.surface, 0, 0, nullptr, 2, 2, red).empty());
     EXPECT_EQ(canvas.count(red), 0);
+}
+
+TEST(InkMask, OneBitPerFullPixelInWordsOf64Columns) {
+    const std::uint8_t row[] = {255, 0, 255, 128};
+    EXPECT_EQ(ink_mask(row, 4, 1), std::vector<std::uint64_t>{0b0101});
+    // Column 64 starts a second word of the row; the next row starts its own first word.
+    std::vector<std::uint8_t> wide(2 * 65, 0);
+    wide[0] = wide[63] = wide[64] = 255;
+    wide[65 + 1] = 255;
+    EXPECT_EQ(ink_mask(wide.data(), 65, 2),
+              (std::vector<std::uint64_t>{(std::uint64_t{1} << 63) | 1, 1, 0b10, 0}));
+    EXPECT_EQ(ink_mask_words(64), 1);
+    EXPECT_EQ(ink_mask_words(65), 2);
+    EXPECT_TRUE(ink_mask(nullptr, 4, 1).empty());
+    EXPECT_TRUE(ink_mask(row, 0, 1).empty());
+}
+
+TEST(InkMask, PartialCoverageIsFoundAnywhere) {
+    const std::uint8_t binary[] = {0, 255, 255, 0};
+    const std::uint8_t partial_last[] = {0, 255, 255, 1};
+    const std::uint8_t partial_first[] = {254, 0, 0, 0};
+    EXPECT_FALSE(has_partial_coverage(binary, 2, 2));
+    EXPECT_TRUE(has_partial_coverage(partial_last, 2, 2));
+    EXPECT_TRUE(has_partial_coverage(partial_first, 4, 1));
+    // Only the bitmap's own bytes count.
+    EXPECT_FALSE(has_partial_coverage(partial_last, 3, 1));
+    EXPECT_FALSE(has_partial_coverage(partial_first, 0, 1));
+}
+
+// A bitmap of full and no coverage drawn from its ink mask and blended from its coverage, each
+// on a canvas of its own: the pixels and the reported area must be the same.
+void expect_mask_draws_as_coverage(const std::vector<std::uint8_t>& coverage, int width, int rows,
+                                   std::int64_t left, std::int64_t top) {
+    SCOPED_TRACE(::testing::Message() << "at " << left << "," << top);
+    Canvas by_coverage(70, 5);
+    Canvas by_mask(70, 5);
+    const TouchedArea expected = blend_coverage(by_coverage.surface, left, top, coverage.data(), width, rows, red);
+    const std::vector<std::uint64_t> mask = ink_mask(coverage.data(), width, rows);
+    const TouchedArea area = blend_ink_mask(by_mask.surface, left, top, width, rows, mask.data(), red);
+    EXPECT_EQ(by_mask.pixels, by_coverage.pixels);
+    EXPECT_EQ(area.left, expected.left);
+    EXPECT_EQ(area.top, expected.top);
+    EXPECT_EQ(area.right, expected.right);
+    EXPECT_EQ(area.bottom, expected.bottom);
+}
+
+TEST(BlendKernel, InkMaskDrawsWhatCoverageDrawsAtEveryEdge) {
+    // Three rows of a small glyph: inked first and last columns, an empty row, a full row.
+    const std::vector<std::uint8_t> small = {255, 0, 0, 255, 0, 0, 0, 0, 255, 255, 255, 255};
+    for (const auto& [left, top] : std::vector<std::pair<std::int64_t, std::int64_t>>{
+             {3, 1}, {-1, 0}, {-3, -2}, {67, 2}, {66, 4}, {0, -1}, {-4, 0}, {70, 0}, {0, 5}}) {
+        expect_mask_draws_as_coverage(small, 4, 3, left, top);
+    }
+    // Two words a row: ink on both sides of column 64 and at the last column, clipped on the
+    // left inside the first word, on the right inside the second, and beyond a whole word.
+    std::vector<std::uint8_t> wide(2 * 70, 0);
+    for (int x : {0, 1, 62, 63, 64, 65, 69}) wide[static_cast<std::size_t>(x)] = 255;
+    for (int x : {5, 63, 66}) wide[static_cast<std::size_t>(70 + x)] = 255;
+    for (const auto& [left, top] : std::vector<std::pair<std::int64_t, std::int64_t>>{
+             {0, 0}, {-1, 1}, {-63, 0}, {-64, 3}, {-66, 0}, {1, 0}, {6, 2}, {-2, -1}}) {
+        expect_mask_draws_as_coverage(wide, 70, 2, left, top);
+    }
+    for (std::int64_t far : {std::int64_t{INT_MIN} - 600, std::int64_t{INT_MAX} + 600}) {
+        expect_mask_draws_as_coverage(wide, 70, 2, far, 0);
+        expect_mask_draws_as_coverage(wide, 70, 2, 0, far);
+    }
 }
 
 TEST(BlendKernel, UnitedAreaHoldsBoth) {

@@ -135,6 +135,25 @@ TEST_F(TextDrawing, ReturnsTheFormattedLengthAndCutsLongTexts) {
     EXPECT_EQ(ring_lines()[0].rfind("black text at (0,0), \"WWW", 0), 0u);
 }
 
+TEST_F(TextDrawing, ALoneStringIsCutAndPrintedAsTheFormattingWould) {
+    const char* volatile none = nullptr;
+    EXPECT_EQ(KD508_text(KD508_BLACK, 0, 0, 10, "%s", none), 6);
+    EXPECT_THAT(ring_lines(), ElementsAre("black text at (0,0), \"(null)\"\n"));
+
+    // 1022 newlines and "AB" are cut after the A; the last line is placed on the canvas, so the
+    // cut shows, and must match what the formatting of a longer format leaves.
+    const std::string lines = std::string(1022, '\n') + "AB";
+    const int last_line_row = 100;
+    const int y = origin_y() - last_line_row + 1021 * line_height(10, "A");
+    KD508_clear();
+    EXPECT_EQ(KD508_text(KD508_BLACK, -100, y, 10, "%s", lines.c_str()), 1024);
+    const std::vector<COLORREF> copied = canvas_pixels();
+    ASSERT_GE(ink_rows().first, last_line_row - 1);
+    KD508_clear();
+    EXPECT_EQ(KD508_text(KD508_BLACK, -100, y, 10, "%s%s", lines.c_str(), ""), 1024);
+    EXPECT_EQ(canvas_pixels(), copied);
+}
+
 TEST_F(TextDrawing, LeavesNoBlockAndRestoresTheCanvasState) {
     KD508_logging(0);
     const HGDIOBJ font = SelectObject(canvas(), GetStockObject(ANSI_FIXED_FONT));

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "device_context.h"
@@ -58,7 +59,7 @@ HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*or
     font.underline = underline != 0;
     font.strike_out = strike_out != 0;
     font.pitch_and_family = pitch_and_family;
-    if (face_name) font.face_name = std::string(face_name).substr(0, face_name_capacity);
+    if (face_name) font.face_name.assign(face_name, strnlen(face_name, face_name_capacity));
     // The modern family is the fixed-pitch one, so asking for it counts as asking for fixed pitch.
     font.fixed_pitch = (pitch_and_family & pitch_mask) == FIXED_PITCH ||
                        (pitch_and_family & family_mask) == FF_MODERN;
@@ -86,6 +87,18 @@ kd508::raster::Box text_reach(kd508::font::SizedFont& font, LPCSTR text, int cou
         pen += glyph.advance;
     }
     return reach;
+}
+
+// One glyph with its pen position on the baseline: from its ink mask, or blended from its
+// coverage when it has partial coverage.
+kd508::font::TouchedArea draw_glyph(const kd508::raster::Surface& surface, const kd508::font::Glyph& glyph,
+                                    std::int64_t pen, std::int64_t baseline, kd508::raster::Pixel colour) {
+    const std::int64_t left = pen + glyph.left;
+    const std::int64_t top = baseline - glyph.top;
+    if (!glyph.ink.empty()) {
+        return kd508::font::blend_ink_mask(surface, left, top, glyph.width, glyph.rows, glyph.ink.data(), colour);
+    }
+    return kd508::font::blend_coverage(surface, left, top, glyph.coverage.data(), glyph.width, glyph.rows, colour);
 }
 
 }  // namespace
@@ -119,10 +132,7 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
     std::int64_t pen = device_left;
     for (int i = 0; i < count && pen < surface.width; ++i) {
         const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
-        touched = kd508::font::united(
-            touched, kd508::font::blend_coverage(surface, pen + glyph.left, baseline - glyph.top,
-                                                 glyph.coverage.data(), glyph.width, glyph.rows,
-                                                 colour));
+        touched = kd508::font::united(touched, draw_glyph(surface, glyph, pen, baseline, colour));
         pen += glyph.advance;
     }
 

@@ -139,22 +139,20 @@ SizedFont::~SizedFont() {
     if (size_) FT_Done_Size(size_);
 }
 
-const Glyph& SizedFont::glyph(unsigned char byte) {
+const Glyph& SizedFont::render_and_keep(unsigned char byte) {
     Glyph& slot = glyphs_[byte];
-    if (!rendered_[byte]) {
-        // Past the limit every kept glyph is let go before another is made, so the coverage held
-        // never exceeds the limit by more than one glyph. Callers use one glyph at a time, so no
-        // glyph in use is let go.
-        if (held_coverage > cache_coverage_limit) {
-            for (const auto& [ignored, font] : font_cache()) font->forget_glyphs();
-            forget_glyphs();
-        }
-        render(byte, slot);
-        rendered_[byte] = true;
-        coverage_bytes_ += slot.coverage.size();
-        held_coverage += slot.coverage.size();
-        ++rendered_count;
+    // Past the limit every kept glyph is let go before another is made, so the coverage held
+    // never exceeds the limit by more than one glyph. Callers use one glyph at a time, so no
+    // glyph in use is let go.
+    if (held_coverage > cache_coverage_limit) {
+        for (const auto& [ignored, font] : font_cache()) font->forget_glyphs();
+        forget_glyphs();
     }
+    render(byte, slot);
+    rendered_[byte] = true;
+    coverage_bytes_ += slot.coverage.size();
+    held_coverage += slot.coverage.size();
+    ++rendered_count;
     return slot;
 }
 
@@ -214,6 +212,9 @@ void SizedFont::render(unsigned char byte, Glyph& out) {
             const bool ink = (source[column / 8] >> (7 - column % 8)) & 1;
             target[column] = ink ? full_coverage : 0;
         }
+    }
+    if (!has_partial_coverage(out.coverage.data(), out.width, out.rows)) {
+        out.ink = ink_mask(out.coverage.data(), out.width, out.rows);
     }
 }
 

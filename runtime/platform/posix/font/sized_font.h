@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "font/glyph_blend.h"
+
 struct FT_SizeRec_;
 
 namespace kd508::font {
@@ -40,6 +42,8 @@ struct FontMetrics {
 
 // A glyph's coverage: `rows` rows of `width` bytes, 0 (none) to 255 (full). `left` is the
 // bitmap's first column right of the pen position, `top` its first row above the baseline.
+// Unsmoothed glyphs are drawn from `ink`, the coverage as a mask (see ink_mask); a glyph with
+// partial coverage has none and is blended from its coverage.
 struct Glyph {
     int advance = 0;
     int left = 0;
@@ -47,6 +51,7 @@ struct Glyph {
     int width = 0;
     int rows = 0;
     std::vector<std::uint8_t> coverage;
+    std::vector<std::uint64_t> ink;
 };
 
 class SizedFont {
@@ -59,8 +64,9 @@ public:
     SizedFont& operator=(const SizedFont&) = delete;
 
     const FontMetrics& metrics() const { return metrics_; }
-    // The glyph of a Windows-1252 byte, rendered on first use.
-    const Glyph& glyph(unsigned char byte);
+    // The glyph of a Windows-1252 byte, rendered on first use. Measuring and drawing ask for
+    // every byte of a text, so the kept glyph is found inline.
+    const Glyph& glyph(unsigned char byte) { return rendered_[byte] ? glyphs_[byte] : render_and_keep(byte); }
     int advance(unsigned char byte) { return glyph(byte).advance; }
     std::size_t coverage_bytes() const { return coverage_bytes_; }
 
@@ -68,6 +74,7 @@ public:
     void forget_glyphs();
 
 private:
+    const Glyph& render_and_keep(unsigned char byte);
     void render(unsigned char byte, Glyph& glyph);
 
     const Face* face_;
@@ -90,7 +97,8 @@ SizedFont& sized_font(const FontRequest& request);
 std::int64_t glyphs_rendered();
 
 // The coverage bytes that kept glyphs hold, and the limit past which they are let go; the held
-// amount never exceeds the limit by more than one glyph.
+// amount never exceeds the limit by more than one glyph. The ink masks beside the coverage are
+// not counted: one bit a pixel, they add an eighth and a word a row at most.
 std::size_t glyph_coverage_held();
 std::size_t glyph_coverage_limit();
 
