@@ -5,6 +5,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "font/face_library.h"
@@ -64,6 +67,28 @@ TEST(FaceLibrary, OpensEachFileOnceForTheProcess) {
         sized_font(FontRequest{-(i % 40) - 1, i % 2 == 0, "KD508-font"});
     }
     EXPECT_EQ(face_files_opened(), opened);
+}
+
+// A face reads its file through one descriptor kept for the process and never maps it: a mapped
+// file brings the pages around everything the face looks at into the process.
+TEST(FaceLibrary, ReadsEachFileThroughOneDescriptorWithoutMappingIt) {
+    const Face* face = find_face("", false);
+    ASSERT_NE(face, nullptr);
+    // Drawing reads outlines from the file after it was opened.
+    const Glyph& glyph = sans(-30).glyph('W');
+    EXPECT_GT(glyph.width, 0);
+
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) EXPECT_EQ(line.find(face->file), std::string::npos) << line;
+
+    namespace fs = std::filesystem;
+    int descriptors = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (fs::read_symlink(entry.path(), error) == fs::path(face->file)) ++descriptors;
+    }
+    EXPECT_EQ(descriptors, 1);
 }
 
 // A request that differs from the one before in any one respect gets the font for itself, not
