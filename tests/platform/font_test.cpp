@@ -5,9 +5,17 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <unistd.h>
+
+#include "font/face_file.h"
 #include "font/face_library.h"
 #include "font/glyph_blend.h"
 #include "font/sized_font.h"
@@ -65,6 +73,69 @@ TEST(FaceLibrary, OpensEachFileOnceForTheProcess) {
         sized_font(FontRequest{-(i % 40) - 1, i % 2 == 0, "KD508-font"});
     }
     EXPECT_EQ(face_files_opened(), opened);
+}
+
+// The descriptors open on `path`.
+int descriptors_on(const std::string& path) {
+    namespace fs = std::filesystem;
+    int descriptors = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (fs::read_symlink(entry.path(), error) == fs::path(path)) ++descriptors;
+    }
+    return descriptors;
+}
+
+// A face reads its file through one descriptor kept for the process and never maps it: a mapped
+// file brings the pages around everything the face looks at into the process.
+TEST(FaceLibrary, ReadsEachFileThroughOneDescriptorWithoutMappingIt) {
+    const Face* face = find_face("", false);
+    ASSERT_NE(face, nullptr);
+    // Drawing reads outlines from the file after it was opened.
+    const Glyph& glyph = sans(-30).glyph('W');
+    EXPECT_GT(glyph.width, 0);
+
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) EXPECT_EQ(line.find(face->file), std::string::npos) << line;
+    EXPECT_EQ(descriptors_on(face->file), 1);
+}
+
+// Opening a face file either gives a face whose descriptor goes with it, or nothing and no
+// descriptor left open, whatever the path names.
+TEST(FaceFile, LeavesNoDescriptorOpenWhenThereIsNoFaceAndClosesItWithTheFace) {
+    namespace fs = std::filesystem;
+    FT_Library freetype = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&freetype), 0);
+    const fs::path directory = fs::temp_directory_path() / ("kd508-face-file-" + std::to_string(getpid()));
+    fs::create_directories(directory);
+    const fs::path empty = directory / "empty.ttf";
+    const fs::path not_a_font = directory / "words.ttf";
+    std::ofstream(empty).close();
+    std::ofstream(not_a_font) << "no font here, only words long enough for a font header\n";
+
+    for (const fs::path& path : {directory, empty, not_a_font, directory / "missing.ttf"}) {
+        EXPECT_EQ(open_face_file(freetype, path.string(), 0), nullptr) << path;
+        EXPECT_EQ(descriptors_on(path.string()), 0) << path;
+    }
+
+    const Face* known = find_face("", false);
+    ASSERT_NE(known, nullptr);
+    const int before = descriptors_on(known->file);
+    FT_Face face = open_face_file(freetype, known->file, 0);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(face->units_per_EM, known->units_per_em);
+    EXPECT_EQ(FT_Load_Char(face, 'W', FT_LOAD_NO_BITMAP), 0);
+    EXPECT_GT(face->glyph->metrics.width, 0);
+    EXPECT_EQ(descriptors_on(known->file), before + 1);
+    // A face index the file does not have gives nothing and closes its descriptor.
+    EXPECT_EQ(open_face_file(freetype, known->file, 1000), nullptr);
+    EXPECT_EQ(descriptors_on(known->file), before + 1);
+    FT_Done_Face(face);
+    EXPECT_EQ(descriptors_on(known->file), before);
+
+    FT_Done_FreeType(freetype);
+    fs::remove_all(directory);
 }
 
 // A request that differs from the one before in any one respect gets the font for itself, not

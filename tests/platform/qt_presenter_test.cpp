@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QBackingStore>
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include "presenter.h"
 #include "qt/qt_client_pixels.h"
 #include "qt/qt_client_widget.h"
+#include "qt/qt_event_loop_choice.h"
 #include "qt/qt_top_level_window.h"
 
 namespace {
@@ -451,6 +453,24 @@ TEST_F(QtPresenterTest, WaitReturnsAsSoonAsInputArrived) {
 TEST_F(QtPresenterTest, WaitWithAPastDeadlineReturnsWithoutInput) {
     presenter.wait(presenter.now_ms() - 1);
     EXPECT_TRUE(sink.calls.empty());
+}
+
+// The presenter runs its waits on the toolkit's own loop: the application made by the test
+// environment, with no choice in the environment, must not be built on GLib's.
+TEST(ToolkitEventLoop, IsTheToolkitsOwnUnlessTheUserChose) {
+    const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    ASSERT_NE(dispatcher, nullptr);
+    EXPECT_FALSE(dispatcher->inherits("QEventDispatcherGlib"));
+    EXPECT_TRUE(dispatcher->inherits("QEventDispatcherUNIX"));
+
+    unsetenv("QT_NO_GLIB");
+    qt::choose_toolkit_event_loop();
+    EXPECT_STREQ(std::getenv("QT_NO_GLIB"), "1");
+    // An empty value is the user's way back to GLib's loop and stays as it is.
+    setenv("QT_NO_GLIB", "", 1);
+    qt::choose_toolkit_event_loop();
+    EXPECT_STREQ(std::getenv("QT_NO_GLIB"), "");
+    setenv("QT_NO_GLIB", "1", 1);
 }
 
 }  // namespace

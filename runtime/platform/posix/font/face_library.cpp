@@ -1,4 +1,5 @@
 #include "font/face_library.h"
+#include "font/face_file.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -172,9 +173,8 @@ private:
         if (!freetype_) return nullptr;
 
         ++files_opened_;
-        FT_Face handle = nullptr;
         std::unique_ptr<Face> face;
-        if (FT_New_Face(freetype_, file.path.c_str(), file.index, &handle) == 0) {
+        if (FT_Face handle = open_face_file(freetype_, file.path, file.index)) {
             if (FT_IS_SCALABLE(handle) && handle->units_per_EM > 0) {
                 face = describe(handle, file.path);
             } else {

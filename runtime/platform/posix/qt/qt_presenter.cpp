@@ -18,6 +18,7 @@
 #include "../presenter.h"
 #include "../termination_signal.h"
 #include "qt_client_widget.h"
+#include "qt_event_loop_choice.h"
 #include "qt_input_relay.h"
 #include "qt_teardown_watchdog.h"
 #include "qt_top_level_window.h"
@@ -190,6 +191,7 @@ void startup_message_handler(QtMsgType type, const QMessageLogContext& context, 
 }  // namespace
 
 std::unique_ptr<Presenter> create_platform_presenter(int argc, char** argv) {
+    qt::choose_toolkit_event_loop();
     message_handler_before_start = qInstallMessageHandler(startup_message_handler);
     auto presenter = std::make_unique<QtPresenter>(argc, argv);
     qInstallMessageHandler(message_handler_before_start);
