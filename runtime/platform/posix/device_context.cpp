@@ -8,6 +8,7 @@
 #include "changed_pixel_copy.h"
 #include "gdi_objects.h"
 #include "layer_counters.h"
+#include "deferred_copy.h"
 #include "pending_fills.h"
 #include "window.h"
 
@@ -68,10 +69,12 @@ BitmapObject* kd508::platform::target_bitmap(DeviceContext& dc) {
 
 kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {
     if (BitmapObject* bitmap = target_bitmap(dc)) {
+        release_bits_to_waiting_copy(*bitmap);  // the caller may write anywhere
         settle_all_pending_fills(*bitmap);
         return bitmap->bits.surface();
     }
     if (dc.target == DeviceContext::Target::window) {
+        make_waiting_copy(dc.window);
         if (Window* window = find_window(dc.window)) return window->client.surface();
     }
     return {};
@@ -79,6 +82,7 @@ kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {
 
 kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, const kd508::raster::Box& device_area) {
     if (BitmapObject* bitmap = target_bitmap(dc)) {
+        release_bits_to_waiting_copy(*bitmap);
         settle_pending_fills(*bitmap, device_area);
         return bitmap->bits.surface();
     }
@@ -87,14 +91,17 @@ kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, co
 
 void kd508::platform::note_drawn(DeviceContext& dc, const RECT& area) {
     if (dc.target != DeviceContext::Target::window) return;
+    if (Window* window = find_window(dc.window)) note_window_drawn(*window, area);
+}
+
+void kd508::platform::note_window_drawn(Window& window, const RECT& area) {
     if (area.right <= area.left || area.bottom <= area.top) return;
-    Window* window = find_window(dc.window);
-    if (window) forget_shown_solid(*window, kd508::raster::Box{area.left, area.top, area.right, area.bottom});
+    forget_shown_solid(window, kd508::raster::Box{area.left, area.top, area.right, area.bottom});
     Presenter* presenter = platform_state().presenter.get();
-    if (!window || !presenter) return;
-    const ClientImage image{window->client.pixels.data(), window->client.width, window->client.height,
-                            window->client.width};
-    presenter->client_changed(window->presenter_id, image, ClientArea{area.left, area.top, area.right, area.bottom});
+    if (!presenter) return;
+    const ClientImage image{window.client.pixels.data(), window.client.width, window.client.height,
+                            window.client.width};
+    presenter->client_changed(window.presenter_id, image, ClientArea{area.left, area.top, area.right, area.bottom});
 }
 
 HDC kd508::platform::create_window_device_context(HWND window, bool from_begin_paint) {
@@ -130,9 +137,13 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     DeviceContext* target = find_device_context(target_handle);
     DeviceContext* source = find_device_context(source_handle);
     if (!target || !source || raster_operation != SRCCOPY) return FALSE;
-    const kd508::raster::Surface to = target_surface(*target);
     // A source bitmap's pending boxes stay pending unless it is copied onto itself.
     BitmapObject* source_bitmap = target_bitmap(*source);
+    Window* window = target->target == DeviceContext::Target::window ? find_window(target->window) : nullptr;
+    // A copy from a bitmap to a window that nothing reads yet waits (deferred_copy.h): the
+    // window's pixels are not touched now.
+    const bool copy_waits = source_bitmap && window && copies_may_wait();
+    const kd508::raster::Surface to = copy_waits ? window->client.surface() : target_surface(*target);
     const kd508::raster::Surface from = source_bitmap ? source_bitmap->bits.surface() : target_surface(*source);
     if (width <= 0 || height <= 0) return TRUE;
 
@@ -164,18 +175,15 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     // reported, so that the presenter shows no more than what changed.
     std::span<const PendingFill> pending;
     if (source_bitmap) pending = source_bitmap->pending_fills;
-    Window* window = target->target == DeviceContext::Target::window ? find_window(target->window) : nullptr;
-    std::span<const PendingFill> shown;
-    if (window) shown = window->shown_solid;
-    thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
-    const kd508::raster::Box changed = copy_changed_pixels(
-        to, shown, from, pending, kd508::raster::Box{left, top, right, bottom}, shift_x, shift_y, now_shown);
-    if (!changed.empty()) {
-        note_drawn(*target, RECT{static_cast<LONG>(changed.left), static_cast<LONG>(changed.top),
-                                 static_cast<LONG>(changed.right), static_cast<LONG>(changed.bottom)});
+    const kd508::raster::Box area{left, top, right, bottom};
+    if (copy_waits) {
+        defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending, area, shift_x, shift_y);
+    } else if (window) {
+        copy_to_window(*window, from, pending, area, shift_x, shift_y);
+    } else {
+        thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
+        copy_changed_pixels(to, {}, from, pending, area, shift_x, shift_y, now_shown);
     }
-    // Reported first: what the copy wrote is what the window now shows, not a change to forget.
-    if (window) window->shown_solid.swap(now_shown);
     return TRUE;
 }
 

@@ -25,6 +25,9 @@ BitmapObject* target_bitmap(DeviceContext& dc);
 // the target). A window's presenter is told; a bitmap needs nothing.
 void note_drawn(DeviceContext& dc, const RECT& area);
 
+// The same for drawing on a window's client area, whatever drew it.
+void note_window_drawn(Window& window, const RECT& area);
+
 // Creates a device context for a window (GetDC, BeginPaint) with the default objects selected.
 HDC create_window_device_context(HWND window, bool from_begin_paint);
 

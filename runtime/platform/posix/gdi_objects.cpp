@@ -1,6 +1,7 @@
 // Pens, brushes and bitmaps, the stock objects, and selection into device contexts.
 #include "gdi_objects.h"
 
+#include "deferred_copy.h"
 #include "device_context.h"
 #include "layer_counters.h"
 
@@ -154,6 +155,12 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
     GdiObject* object = section.objects.find(handle);
     if (!object) return FALSE;
     if (object->stock) return TRUE;  // stock objects are never deleted
+    // A copy waiting on a bitmap's bits is made before they go.
+    if (const auto* bitmap = std::get_if<BitmapObject>(&object->value); bitmap && bitmap->copied_to) {
+        make_waiting_copy(bitmap->copied_to);
+        object = section.objects.find(handle);
+        if (!object) return FALSE;
+    }
     if (object->selections > 0) {
         // A selected bitmap cannot be deleted; a selected pen, brush or font is freed when the
         // device context lets go of it, so that the context never draws with a freed object.

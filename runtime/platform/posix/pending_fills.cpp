@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "deferred_copy.h"
 #include "raster/span.h"
 
 namespace kd508::platform {
@@ -21,6 +22,12 @@ constexpr std::int64_t smallest_pending_box = 3072;
 
 std::int64_t area_of(const raster::Box& box) { return box.width() * box.height(); }
 
+// Writes a box of one colour onto the bitmap's bits, which a copy to a window may be waiting on.
+void write_box(BitmapObject& bitmap, const raster::Box& box, raster::Pixel colour) {
+    release_bits_to_waiting_copy(bitmap);
+    raster::fill_box(bitmap.bits.surface(), box, colour);
+}
+
 // Replaces the pending box at index with its parts outside cut, writing those too small to keep.
 // The parts kept go to the end of the list, where they do not overlap cut; returns whether the
 // slot at index now holds another box that still has to be looked at.
@@ -32,7 +39,7 @@ bool replace_with_parts_outside(BitmapObject& bitmap, std::size_t index, const r
     bool index_kept = false;
     for (int i = 0; i < count; ++i) {
         if (area_of(pieces[i]) < smallest_pending_box) {
-            raster::fill_box(bitmap.bits.surface(), pieces[i], fill.colour);
+            write_box(bitmap, pieces[i], fill.colour);
         } else if (!index_kept) {
             list[index].device_box = pieces[i];
             index_kept = true;
@@ -65,13 +72,12 @@ int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[
 }
 
 void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster::Pixel colour) {
-    const raster::Surface surface = bitmap.bits.surface();
-    const raster::Box box = raster::clip_to_surface(surface, device_box);
+    const raster::Box box = raster::clip_to_surface(bitmap.bits.surface(), device_box);
     if (box.empty()) return;
     std::vector<PendingFill>& list = bitmap.pending_fills;
     if (area_of(box) < smallest_pending_box) {
         settle_pending_fills(bitmap, box);
-        raster::fill_box(surface, box, colour);
+        write_box(bitmap, box, colour);
         return;
     }
     if (list.size() >= most_pending_fills) settle_all_pending_fills(bitmap);
@@ -84,7 +90,6 @@ void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster
 
 void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) {
     std::vector<PendingFill>& list = bitmap.pending_fills;
-    const raster::Surface surface = bitmap.bits.surface();
     // Most calls find nothing to write: the look for the next box in the area is a loop of its
     // own, which keeps the list where the processor can hold it.
     const auto next_in_area = [&list, &device_area](std::size_t i) {
@@ -94,14 +99,13 @@ void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) 
         return i;
     };
     for (std::size_t i = next_in_area(0); i < list.size(); i = next_in_area(i)) {
-        raster::fill_box(surface, raster::intersection(list[i].device_box, device_area), list[i].colour);
+        write_box(bitmap, raster::intersection(list[i].device_box, device_area), list[i].colour);
         if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
     }
 }
 
 void settle_all_pending_fills(BitmapObject& bitmap) {
-    const raster::Surface surface = bitmap.bits.surface();
-    for (const PendingFill& fill : bitmap.pending_fills) raster::fill_box(surface, fill.device_box, fill.colour);
+    for (const PendingFill& fill : bitmap.pending_fills) write_box(bitmap, fill.device_box, fill.colour);
     bitmap.pending_fills.clear();
 }
 

@@ -37,6 +37,18 @@ struct PendingFill {
     raster::Pixel colour = 0;
 };
 
+// A copy of a bitmap to a window that nothing has looked at yet (deferred_copy.h).
+struct DeferredCopy {
+    HGDIOBJ source = nullptr;
+    // The source's pixels as they were copied, once the source has had to write its own: until
+    // then the source's bits are the copy's pixels.
+    std::optional<PixelBuffer> kept_pixels;
+    std::vector<PendingFill> source_pending;  // the source's pending boxes then, in its coordinates
+    raster::Box area;                         // in the window's coordinates
+    std::int64_t shift_x = 0;
+    std::int64_t shift_y = 0;
+};
+
 struct Window {
     PresenterWindowId presenter_id = 0;
     std::string class_name;
@@ -55,6 +67,7 @@ struct Window {
     // Boxes the client area still holds in one colour since the last copy of a bitmap's pending
     // boxes to it (changed_pixel_copy.h); never overlapping.
     std::vector<PendingFill> shown_solid;
+    std::optional<DeferredCopy> deferred_copy;  // to be made before client's pixels are read or drawn on
 
     // The update region, kept as one rectangle in client coordinates.
     bool needs_paint = false;
@@ -124,7 +137,9 @@ struct FontObject {
 struct BitmapObject {
     PixelBuffer bits;
     std::vector<PendingFill> pending_fills;  // never overlapping, each on the bitmap and not empty
+    HWND copied_to = nullptr;  // a window holding a deferred copy of these very bits (deferred_copy.h)
 };
+
 
 struct GdiObject {
     std::variant<PenObject, BrushObject, FontObject, BitmapObject> value;
@@ -177,6 +192,7 @@ struct GdiSection {
     std::array<HGDIOBJ, stock_object_count> stock{};
     HGDIOBJ default_bitmap = nullptr;  // the 1x1 bitmap a new memory device context holds
     std::size_t stock_count = 0;       // objects in the pool that are stock, left out of live counts
+    PixelBuffer spare_bits;            // a bitmap's old bits, kept for the next one to draw on (deferred_copy.h)
 };
 
 // ---- menus ---------------------------------------------------------------------------------

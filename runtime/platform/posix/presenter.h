@@ -106,6 +106,9 @@ public:
     // The pixels of area changed; image is the whole client buffer.
     virtual void client_changed(PresenterWindowId window, const ClientImage& image,
                                 const ClientArea& changed) = 0;
+    // Whether the presenter reads a window's pixels when told they changed. One that does not
+    // (the headless presenter) lets copies to a window wait until something reads them.
+    virtual bool reads_client_pixels() const { return true; }
 
     // Milliseconds on a monotonic clock (a virtual one in tests).
     virtual std::int64_t now_ms() = 0;

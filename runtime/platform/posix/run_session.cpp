@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "../runtime_options.h"
+#include "deferred_copy.h"
 #include "screenshot_png.h"
 #include "window.h"
 
@@ -43,6 +44,7 @@ void take_requested_screenshot() {
     if (section.screenshot_path.empty() || section.screenshot_taken) return;
     section.screenshot_taken = true;
     const PixelBuffer* shown = nullptr;
+    if (section.graphics_window) make_waiting_copy(section.graphics_window);
     if (const Window* window = section.graphics_window ? find_window(section.graphics_window) : nullptr) {
         shown = &window->client;
     } else if (section.closed_client) {

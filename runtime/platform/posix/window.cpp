@@ -5,6 +5,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "deferred_copy.h"
 #include "device_context.h"
 #include "gdi_objects.h"
 #include "run_session.h"
@@ -72,6 +73,7 @@ void apply_client_size(HWND handle, int width, int height) {
     if (!window) return;
     const bool changed = window->client.width != width || window->client.height != height;
     if (changed) {
+        make_waiting_copy(handle);  // its pixels are dropped next, but its source may wait on it
         window->client = PixelBuffer(width, height);
         window->shown_solid.clear();
         window->geometry.client_width = width;
@@ -232,6 +234,7 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wparam, LPARAM) 
             if (!window || !dc || !brush || brush->hollow) return 0;
             const RECT area = window->invalid;
             const kd508::raster::Pixel colour = pixel_from_colorref(brush->colour);
+            make_waiting_copy(handle);
             for (LONG row = area.top; row < area.bottom; ++row) {
                 std::fill_n(window->client.pixels.begin() + row * window->client.width + area.left,
                             area.right - area.left, colour);
@@ -250,6 +253,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
     window->destroying = true;
     send_to_procedure(handle, WM_DESTROY, 0, 0);
     kill_window_timers(handle);
+    make_waiting_copy(handle);  // what it shows last may be kept for a screenshot
     if (Window* destroyed = find_window(handle)) {
         window_closing(handle, destroyed->client);
         if (presenter()) presenter()->destroy_window(destroyed->presenter_id);

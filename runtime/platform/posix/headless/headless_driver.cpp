@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "../deferred_copy.h"
 #include "../keyboard.h"
 #include "../platform_state.h"
 #include "../window.h"
@@ -148,6 +149,7 @@ void Driver::resize_client(HWND window, int client_width, int client_height) {
 void Driver::lose_keyboard_focus() { presenter().sink().keyboard_focus_lost(); }
 
 std::uint32_t Driver::client_pixel(HWND window, int x, int y) const {
+    platform::make_waiting_copy(window);
     const platform::PixelBuffer& client = window_of(window).client;
     if (x < 0 || y < 0 || x >= client.width || y >= client.height) throw std::out_of_range("pixel outside the client area");
     return client.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(client.width) + static_cast<std::size_t>(x)];
@@ -155,7 +157,10 @@ std::uint32_t Driver::client_pixel(HWND window, int x, int y) const {
 
 int Driver::client_width(HWND window) const { return window_of(window).client.width; }
 int Driver::client_height(HWND window) const { return window_of(window).client.height; }
-std::vector<std::uint32_t> Driver::client_pixels(HWND window) const { return window_of(window).client.pixels; }
+std::vector<std::uint32_t> Driver::client_pixels(HWND window) const {
+    platform::make_waiting_copy(window);
+    return window_of(window).client.pixels;
+}
 
 bool Driver::is_shown(HWND window) const {
     const auto* shown = presenter().window(id_of(window));

@@ -23,6 +23,7 @@ public:
     void set_menu(platform::PresenterWindowId window, const std::vector<platform::MenuEntry>& menu_bar) override;
     void client_changed(platform::PresenterWindowId window, const platform::ClientImage& image,
                         const platform::ClientArea& changed) override;
+    bool reads_client_pixels() const override { return false; }
     std::int64_t now_ms() override { return now_ms_; }
     void poll() override;
     void wait(std::optional<std::int64_t> deadline_ms) override;
