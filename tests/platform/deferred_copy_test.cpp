@@ -115,6 +115,23 @@ TEST_F(DeferredCopyTest, ReadsDrawingAndDeletionMakeTheWaitingCopyFirst) {
     EXPECT_EQ(driver_.client_pixel(window_, 60, 60), 0x003399u);
 }
 
+// A bitmap's bits wait for one window at a time: copied to a second window before it draws
+// again, it makes the first window's copy at once.
+TEST_F(DeferredCopyTest, ACopyToAnotherWindowLeavesTheFirstOneItsFrame) {
+    HWND second = CreateWindowExA(0, "DeferredProbe", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr,
+                                  nullptr);
+    HDC second_shown = GetDC(second);
+    box(sky, 0, 0, width + 1, height + 1);
+    show();
+    ASSERT_TRUE(BitBlt(second_shown, 0, 0, width, height, canvas_, 0, 0, SRCCOPY));
+    box(grass, 0, 0, width + 1, height + 1);
+    SetPixel(canvas_, 3, 4, ink);
+    EXPECT_EQ(driver_.client_pixel(window_, 3, 4), 0x003399u);
+    EXPECT_EQ(driver_.client_pixel(second, 3, 4), 0x003399u);
+    ReleaseDC(second, second_shown);
+    DestroyWindow(second);
+}
+
 TEST_F(DeferredCopyTest, AMadeCopyReportsWhatChanged) {
     box(sky, 0, 0, width + 1, height + 1);
     show();
