@@ -40,7 +40,7 @@ int text_operation(int colour, int x, int y, int point_size, const char* text) {
         point_size = max_point_size;
     }
     colour = check_colour(colour);
-    if (echo_wanted()) echo_call("%s text at (%d,%d), \"%s\"\n", palette_name(colour), x, y, text);
+    echo_call("%s text at (%d,%d), \"%s\"\n", palette_name(colour), x, y, text);
 
     DrawCommand command;
     command.kind = draw_text;

@@ -52,17 +52,6 @@ void fill_part(raster::Pixel* out_row, std::int64_t row, std::int64_t x_begin, s
                     x_begin + static_cast<std::int64_t>(change.end) - 1);
 }
 
-// The boxes of a list that span every row of a band, left to right.
-void boxes_across(std::span<const PendingFill> boxes, std::int64_t band_top, std::int64_t band_bottom,
-                  std::vector<const PendingFill*>& across) {
-    across.clear();
-    for (const PendingFill& fill : boxes) {
-        if (fill.device_box.top <= band_top && fill.device_box.bottom >= band_bottom) across.push_back(&fill);
-    }
-    std::sort(across.begin(), across.end(),
-              [](const PendingFill* a, const PendingFill* b) { return a->device_box.left < b->device_box.left; });
-}
-
 void add_band_edges(std::vector<std::int64_t>& edges, const raster::Box& box) {
     edges.push_back(box.top);
     edges.push_back(box.bottom);

@@ -7,6 +7,7 @@
 #include "changed_pixel_copy.h"
 #include "device_context.h"
 #include "gdi_objects.h"
+#include "pending_fills.h"
 #include "window.h"
 
 namespace kd508::platform {
@@ -15,11 +16,6 @@ namespace {
 BitmapObject* bitmap_of(HGDIOBJ handle) {
     GdiObject* object = find_gdi_object(handle);
     return object ? std::get_if<BitmapObject>(&object->value) : nullptr;
-}
-
-bool contains(const raster::Box& outer, const raster::Box& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
 }
 
 // Copies from `from` into the bitmap's bits the pixels that none of its pending boxes covers:
@@ -45,11 +41,7 @@ void copy_outside_pending_boxes(BitmapObject& bitmap, const PixelBuffer& from) {
     // Between two consecutive edges every row meets the same boxes, which never overlap.
     for (std::size_t band = 0; band + 1 < band_edges.size(); ++band) {
         const std::int64_t top = band_edges[band], bottom = band_edges[band + 1];
-        across.clear();
-        for (const PendingFill& fill : bitmap.pending_fills)
-            if (fill.device_box.top <= top && fill.device_box.bottom >= bottom) across.push_back(&fill);
-        std::sort(across.begin(), across.end(),
-                  [](const PendingFill* a, const PendingFill* b) { return a->device_box.left < b->device_box.left; });
+        boxes_across(bitmap.pending_fills, top, bottom, across);
         std::int64_t x = 0;
         for (const PendingFill* fill : across) {
             copy_columns(top, bottom, x, fill->device_box.left);
@@ -100,7 +92,7 @@ void defer_copy(HWND window_handle, Window& window, HGDIOBJ source_handle, Bitma
                 std::int64_t shift_y) {
     if (window.deferred_copy) {
         // A copy over all of the waiting one's area makes it pointless; any other is made first.
-        if (contains(area, window.deferred_copy->area)) {
+        if (raster::contains(area, window.deferred_copy->area)) {
             forget_waiting_copy(window_handle, *window.deferred_copy);
             window.deferred_copy.reset();
         } else {

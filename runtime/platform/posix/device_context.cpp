@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "changed_pixel_copy.h"
+#include "deferred_copy.h"
 #include "gdi_objects.h"
 #include "layer_counters.h"
-#include "deferred_copy.h"
 #include "pending_fills.h"
 #include "window.h"
 

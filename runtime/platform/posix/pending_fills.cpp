@@ -55,6 +55,16 @@ bool replace_with_parts_outside(BitmapObject& bitmap, std::size_t index, const r
 
 }  // namespace
 
+void boxes_across(std::span<const PendingFill> boxes, std::int64_t band_top, std::int64_t band_bottom,
+                  std::vector<const PendingFill*>& across) {
+    across.clear();
+    for (const PendingFill& fill : boxes) {
+        if (fill.device_box.top <= band_top && fill.device_box.bottom >= band_bottom) across.push_back(&fill);
+    }
+    std::sort(across.begin(), across.end(),
+              [](const PendingFill* a, const PendingFill* b) { return a->device_box.left < b->device_box.left; });
+}
+
 int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[4]) {
     if (!raster::overlaps(box, cut)) {
         pieces[0] = box;

@@ -12,6 +12,8 @@
 #pragma once
 
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "platform_state.h"
 #include "raster/geometry.h"
@@ -33,6 +35,11 @@ void settle_all_pending_fills(BitmapObject& bitmap);
 
 // The colour a pending box gives the pixel, if one covers it.
 std::optional<raster::Pixel> pending_colour_at(const BitmapObject& bitmap, std::int64_t x, std::int64_t y);
+
+// The boxes of a list that span every row of band_top..band_bottom-1, left to right: between two
+// rows where boxes begin or end, every row meets the same boxes.
+void boxes_across(std::span<const PendingFill> boxes, std::int64_t band_top, std::int64_t band_bottom,
+                  std::vector<const PendingFill*>& across);
 
 // The parts of box outside cut, at most four, written to pieces; returns how many.
 int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[4]);

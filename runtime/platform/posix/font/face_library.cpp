@@ -1,5 +1,4 @@
 #include "font/face_library.h"
-#include "font/face_file.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -13,6 +12,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include "font/face_file.h"
 
 namespace kd508::font {
 

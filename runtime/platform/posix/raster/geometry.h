@@ -30,6 +30,12 @@ inline bool overlaps(const Box& a, const Box& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
+// Whether every pixel of inner lies in outer.
+inline bool contains(const Box& outer, const Box& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
 // The pixels both boxes cover; an empty box when there are none.
 inline Box intersection(const Box& a, const Box& b) {
     if (!overlaps(a, b)) return Box{};

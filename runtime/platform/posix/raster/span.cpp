@@ -191,6 +191,8 @@ KD508_WIDE_STORES RunChange fill_unlike_run(Pixel* first, std::size_t count, Pix
     return RunChange{begin, end};
 }
 
+// Writes count pixels of one colour from first on in each of rows rows, stride pixels apart: the
+// rows of a box in one call to the widest stores, rather than one call for each row.
 KD508_WIDE_STORES void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_t count, std::size_t rows,
                                  Pixel colour) {
     for (; rows > 0; --rows, first += stride) store_run(first, count, colour);

@@ -13,9 +13,6 @@ namespace kd508::raster {
 // Writes count pixels of one colour from first on, with the widest stores the processor has.
 void fill_run(Pixel* first, std::size_t count, Pixel colour);
 
-// Writes count pixels of one colour from first on in each of rows rows, stride pixels apart.
-void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_t count, std::size_t rows, Pixel colour);
-
 // The index of the first pixel of first..first+count-1 that is not colour, or count when all
 // are; and of the last such pixel, or count when all are. A copy that leaves most pixels as they
 // were reads with these instead of writing.
