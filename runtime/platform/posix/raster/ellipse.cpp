@@ -177,9 +177,17 @@ constexpr std::size_t table_set_count = 128;
 constexpr std::size_t tables_per_set = 4;
 constexpr std::int32_t no_row = -1;
 
+// A row of the box as the fill writes it: count pixels from first, both from the box's left
+// edge; a row without pixels has a count of 0.
+struct BoxRow {
+    std::int32_t first = 0;
+    std::int32_t count = 0;
+};
+
 struct SpanTable {
     Quadrant quadrant{-1, -1};
     std::vector<std::int32_t> extents;
+    std::vector<BoxRow> box_rows;  // from the box's top row down
 };
 
 // Tables are found by hashing the box size to a set of a few slots, so that the sizes of one
@@ -208,6 +216,14 @@ const SpanTable* span_table(const Quadrant& q) {
     for (std::size_t k = 0; k < table.extents.size(); ++k) {
         const auto extent = row_extent<EllipseArithmetic::narrowest>(q, parity + 2 * static_cast<std::int64_t>(k));
         table.extents[k] = extent ? static_cast<std::int32_t>(*extent) : no_row;
+    }
+    // The doubled centre of a box whose left edge is 0 is its width less one, that is a.
+    table.box_rows.resize(static_cast<std::size_t>(q.b + 1));
+    for (std::size_t row = 0; row < table.box_rows.size(); ++row) {
+        const std::int64_t offset = 2 * static_cast<std::int64_t>(row) - q.b;
+        const std::int32_t extent = table.extents[static_cast<std::size_t>((offset < 0 ? -offset : offset) / 2)];
+        table.box_rows[row] = extent == no_row ? BoxRow{}
+                                               : BoxRow{static_cast<std::int32_t>((q.a - extent) / 2), extent + 1};
     }
     return &table;
 }
@@ -252,6 +268,19 @@ public:
             const std::int32_t extent = table_->extents[static_cast<std::size_t>((offset < 0 ? -offset : offset) / 2)];
             if (extent != no_row) visit(y, Span{(centre - extent) / 2, (centre + extent) / 2});
         }
+    }
+
+    // Fills the ellipse of a box that lies wholly on the surface, when its size has a table:
+    // nothing is clipped, and each row costs its stores. False when the box has no table.
+    bool fill_whole(const Surface& surface, Pixel colour) const {
+        if (!table_) return false;
+        Pixel* row = surface.row(static_cast<int>(box_.top)) + box_.left;
+        for (const BoxRow& span : table_->box_rows) {
+            if (span.count >= short_run) fill_run(row + span.first, static_cast<std::size_t>(span.count), colour);
+            else fill_short_run(row + span.first, span.count, colour);
+            row += surface.stride;
+        }
+        return true;
     }
 
 private:
@@ -299,6 +328,8 @@ std::optional<EllipseRow> ellipse_row_using(EllipseArithmetic arithmetic, const 
 
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour) {
     if (!reaches_surface_columns(surface, box)) return;
+    const bool whole_on_surface = box.left >= 0 && box.top >= 0 && box.right <= surface.width && box.bottom <= surface.height;
+    if (whole_on_surface && EllipseRows(box).fill_whole(surface, colour)) return;
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
     if (rows.begin >= rows.end) return;
     EllipseRows(box).for_each_row(

@@ -192,10 +192,24 @@ KD508_WIDE_STORES RunChange fill_unlike_run(Pixel* first, std::size_t count, Pix
 }
 
 // Writes count pixels of one colour from first on in each of rows rows, stride pixels apart: the
-// rows of a box in one call to the widest stores, rather than one call for each row.
+// rows of a box in one call to the widest stores, rather than one call for each row. The boxes a
+// frame writes are mostly a few vectors wide and a few dozen rows high, so the plan of a row (its
+// stores a vector apart and a last one that ends at the row's end) is made once for the box: a
+// row then costs its stores, where working out each row's rounds and tail again cost more.
 KD508_WIDE_STORES void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_t count, std::size_t rows,
                                  Pixel colour) {
-    for (; rows > 0; --rows, first += stride) store_run(first, count, colour);
+    if (count < pixels_per_vector) {
+        for (; rows > 0; --rows, first += stride) store_run(first, count, colour);
+        return;
+    }
+    PixelVector vector;
+    splat(vector, colour);
+    const std::size_t last_store = count - pixels_per_vector;
+    for (; rows > 0; --rows, first += stride) {
+        for (std::size_t index = 0; index < last_store; index += pixels_per_vector)
+            std::memcpy(first + index, &vector, sizeof vector);
+        std::memcpy(first + last_store, &vector, sizeof vector);
+    }
 }
 
 void fill_box(const Surface& surface, const Box& box, Pixel colour) {
