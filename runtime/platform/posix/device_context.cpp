@@ -60,7 +60,6 @@ RECT clip_to(const kd508::raster::Surface& surface, std::int64_t left, std::int6
 
 }  // namespace
 
-DeviceContext* kd508::platform::find_device_context(HDC dc) { return gdi().contexts.find(dc); }
 
 BitmapObject* kd508::platform::target_bitmap(DeviceContext& dc) {
     if (dc.target != DeviceContext::Target::memory || !dc.selected.bitmap) return nullptr;

@@ -7,7 +7,7 @@
 
 namespace kd508::platform {
 
-DeviceContext* find_device_context(HDC dc);
+inline DeviceContext* find_device_context(HDC dc) { return platform_state().gdi.contexts.find(dc); }
 
 // The pixels a device context draws on, in device coordinates: a window's client area, a
 // memory device context's bitmap, or an empty surface (the screen, a destroyed window). A

@@ -76,7 +76,6 @@ void release_selection(GdiSection& section, HGDIOBJ handle, GdiObject* object) {
 
 }  // namespace
 
-GdiObject* kd508::platform::find_gdi_object(HGDIOBJ object) { return gdi().objects.find(object); }
 
 HGDIOBJ kd508::platform::add_gdi_object(GdiObject&& object) {
     return gdi().objects.insert_value(std::move(object));

@@ -5,7 +5,7 @@
 
 namespace kd508::platform {
 
-GdiObject* find_gdi_object(HGDIOBJ object);
+inline GdiObject* find_gdi_object(HGDIOBJ object) { return platform_state().gdi.objects.find(object); }
 
 // The object's value when it is of type T, else null.
 template <class T>

@@ -6,20 +6,16 @@
 
 namespace kd508::platform {
 
-namespace {
-PlatformState state;
-}
-
-PlatformState& platform_state() { return state; }
+PlatformState the_platform_state;
 
 void reset_platform(std::unique_ptr<Presenter> presenter) {
     // The old presenter goes last: windows it shows are dropped with the old state first.
-    auto old_presenter = std::move(state.presenter);
-    state = PlatformState{};
-    state.presenter = std::move(presenter);
+    auto old_presenter = std::move(the_platform_state.presenter);
+    the_platform_state = PlatformState{};
+    the_platform_state.presenter = std::move(presenter);
     create_stock_objects();
-    if (state.presenter) {
-        state.presenter->attach(layer_input_sink());
+    if (the_platform_state.presenter) {
+        the_platform_state.presenter->attach(layer_input_sink());
         install_termination_handlers();
     }
 }

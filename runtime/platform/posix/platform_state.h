@@ -263,7 +263,10 @@ struct PlatformState {
     RunSection run;
 };
 
-PlatformState& platform_state();
+// The layer's one state record. Every call of the layer starts here, several times for a drawing
+// call, so the record is reached inline rather than through a call.
+extern PlatformState the_platform_state;
+inline PlatformState& platform_state() { return the_platform_state; }
 
 // Starts the layer afresh with the given presenter: every window, object and block is dropped.
 // The program does this once; tests do it for every case.
