@@ -59,20 +59,30 @@ inline RunChange fill_unlike(Pixel* first, std::size_t count, Pixel colour) {
     return RunChange{begin, end};
 }
 
-// Writes a run shorter than short_run four pixels to a store, a width every processor we build
-// for has, the last store overlapping the one before it; runs of fewer than four go pixel by
-// pixel.
+// Writes a run shorter than short_run with at most four stores of four pixels, or two of two, a
+// width every processor we build for has: the stores overlap rather than loop, as a run of a
+// small shape is mostly a handful of pixels and a loop's steps would cost more than its stores.
+static_assert(short_run <= 16, "four stores of four pixels cover every short run");
 inline void fill_short_run(Pixel* first, int count, Pixel colour) {
     using FourPixels = Pixel __attribute__((vector_size(4 * sizeof(Pixel))));
-    constexpr int pixels_per_store = 4;
-    if (count < pixels_per_store) {
-        for (; count > 0; --count) *first++ = colour;
-        return;
-    }
+    using TwoPixels = Pixel __attribute__((vector_size(2 * sizeof(Pixel))));
     const FourPixels four = {colour, colour, colour, colour};
+    const TwoPixels two = {colour, colour};
     Pixel* const end = first + count;
-    for (; end - first >= pixels_per_store; first += pixels_per_store) std::memcpy(first, &four, sizeof four);
-    if (first < end) std::memcpy(end - pixels_per_store, &four, sizeof four);
+    if (count >= 8) {
+        std::memcpy(first, &four, sizeof four);
+        std::memcpy(first + 4, &four, sizeof four);
+        std::memcpy(end - 8, &four, sizeof four);
+        std::memcpy(end - 4, &four, sizeof four);
+    } else if (count >= 4) {
+        std::memcpy(first, &four, sizeof four);
+        std::memcpy(end - 4, &four, sizeof four);
+    } else if (count >= 2) {
+        std::memcpy(first, &two, sizeof two);
+        std::memcpy(end - 2, &two, sizeof two);
+    } else if (count == 1) {
+        *first = colour;
+    }
 }
 
 // Fills x_begin..x_end-1 of row y. The caller has clipped: 0 <= y < height and
