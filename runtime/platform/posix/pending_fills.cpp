@@ -101,11 +101,18 @@ void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster
 void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) {
     std::vector<PendingFill>& list = bitmap.pending_fills;
     // Most calls find nothing to write: the look for the next box in the area is a loop of its
-    // own, which keeps the list where the processor can hold it.
+    // own, which keeps the list where the processor can hold it, and it decides each box with
+    // one branch rather than one for each edge, whose outcomes follow no pattern the processor
+    // could learn.
     const auto next_in_area = [&list, &device_area](std::size_t i) {
         const PendingFill* const fills = list.data();
         const std::size_t count = list.size();
-        while (i < count && !raster::overlaps(fills[i].device_box, device_area)) ++i;
+        for (; i < count; ++i) {
+            const raster::Box& box = fills[i].device_box;
+            const bool meets = (box.left < device_area.right) & (device_area.left < box.right) &
+                               (box.top < device_area.bottom) & (device_area.top < box.bottom);
+            if (meets) break;
+        }
         return i;
     };
     for (std::size_t i = next_in_area(0); i < list.size(); i = next_in_area(i)) {
