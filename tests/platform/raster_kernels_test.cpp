@@ -245,8 +245,9 @@ TEST(SpanKernelTest, FillsWriteEveryPixelOfTheRunAndNoOther) {
         EXPECT_EQ(std::count(row.begin(), row.end(), sun), count) << count;
         EXPECT_EQ(row[static_cast<std::size_t>(count) + 1], sky) << count;
     }
-    constexpr int size = 48;
-    for (int width = 0; width <= 40; ++width) {
+    // Boxes from nothing to wider than a row of sixteen vector stores, which is written by a loop.
+    constexpr int size = 160;
+    for (int width = 0; width <= 150; ++width) {
         std::vector<Pixel> pixels(size * size, sky);
         const kd508::raster::Surface surface{pixels.data(), size, size, size};
         kd508::raster::fill_box(surface, kd508::raster::Box{3, 5, 3 + width, 9}, sun);

@@ -191,6 +191,10 @@ KD508_WIDE_STORES RunChange fill_unlike_run(Pixel* first, std::size_t count, Pix
     return RunChange{begin, end};
 }
 
+// Rows that take up to this many stores before their last one jump into a run of stores instead
+// of looping over them.
+constexpr std::size_t widest_unrolled_row = 16;
+
 // Writes count pixels of one colour from first on in each of rows rows, stride pixels apart: the
 // rows of a box in one call to the widest stores, rather than one call for each row. The boxes a
 // frame writes are mostly a few vectors wide and a few dozen rows high, so the plan of a row (its
@@ -205,10 +209,37 @@ KD508_WIDE_STORES void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_
     PixelVector vector;
     splat(vector, colour);
     const std::size_t last_store = count - pixels_per_vector;
+    const std::size_t stores_before_last = (count - 1) / pixels_per_vector;
+    const auto store = [&vector](Pixel* at) { std::memcpy(at, &vector, sizeof vector); };
+    if (stores_before_last < widest_unrolled_row) {
+        // Each row jumps to the same place in the stores: the processor learns where from the
+        // first row, where a loop over the stores would leave it guessing at each row's end.
+        for (; rows > 0; --rows, first += stride) {
+            switch (stores_before_last) {
+                case 15: store(first + 14 * pixels_per_vector); [[fallthrough]];
+                case 14: store(first + 13 * pixels_per_vector); [[fallthrough]];
+                case 13: store(first + 12 * pixels_per_vector); [[fallthrough]];
+                case 12: store(first + 11 * pixels_per_vector); [[fallthrough]];
+                case 11: store(first + 10 * pixels_per_vector); [[fallthrough]];
+                case 10: store(first + 9 * pixels_per_vector); [[fallthrough]];
+                case 9: store(first + 8 * pixels_per_vector); [[fallthrough]];
+                case 8: store(first + 7 * pixels_per_vector); [[fallthrough]];
+                case 7: store(first + 6 * pixels_per_vector); [[fallthrough]];
+                case 6: store(first + 5 * pixels_per_vector); [[fallthrough]];
+                case 5: store(first + 4 * pixels_per_vector); [[fallthrough]];
+                case 4: store(first + 3 * pixels_per_vector); [[fallthrough]];
+                case 3: store(first + 2 * pixels_per_vector); [[fallthrough]];
+                case 2: store(first + 1 * pixels_per_vector); [[fallthrough]];
+                case 1: store(first); [[fallthrough]];
+                default: break;
+            }
+            store(first + last_store);
+        }
+        return;
+    }
     for (; rows > 0; --rows, first += stride) {
-        for (std::size_t index = 0; index < last_store; index += pixels_per_vector)
-            std::memcpy(first + index, &vector, sizeof vector);
-        std::memcpy(first + last_store, &vector, sizeof vector);
+        for (std::size_t index = 0; index < last_store; index += pixels_per_vector) store(first + index);
+        store(first + last_store);
     }
 }
 
