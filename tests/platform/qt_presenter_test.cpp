@@ -319,7 +319,7 @@ TEST_F(QtPresenterTest, PixelsGoIntoTheWindowsStoreAtTheClientsPlaceAndNoFurther
     presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
                              ClientArea{0, 0, client_width, client_height});
     qt::TopLevelWindow& window = graphics_window();
-    window.repaint();
+    presenter.poll();  // the layer hands control back, and what it told of is painted
     QPaintDevice* device = window.backingStore()->paintDevice();
     ASSERT_EQ(device->devType(), QInternal::Image);
     const QImage& store = *static_cast<QImage*>(device);
@@ -453,6 +453,24 @@ TEST_F(QtPresenterTest, WaitReturnsAsSoonAsInputArrived) {
 TEST_F(QtPresenterTest, WaitWithAPastDeadlineReturnsWithoutInput) {
     presenter.wait(presenter.now_ms() - 1);
     EXPECT_TRUE(sink.calls.empty());
+}
+
+// A frame drawn just before the program sleeps must reach the window before the sleep, even
+// when the sleep ends at once.
+TEST_F(QtPresenterTest, AWaitPaintsWhatTheLayerToldOfBeforeItSleeps) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    pixels[30 * client_width + 40] = 0x00ABCDEF;
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    presenter.wait(presenter.now_ms() - 1);
+
+    qt::TopLevelWindow& window = graphics_window();
+    const QPoint client_origin = window.client().mapTo(&window, QPoint(0, 0));
+    QPaintDevice* device = window.backingStore()->paintDevice();
+    ASSERT_EQ(device->devType(), QInternal::Image);
+    const QImage& store = *static_cast<QImage*>(device);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(40, 30)), 0xFFABCDEFu);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(41, 30)), 0xFF336699u);
 }
 
 // The presenter runs its waits on the toolkit's own loop: the application made by the test

@@ -1,6 +1,7 @@
 #include "qt_client_widget.h"
 
 #include <cmath>
+#include <utility>
 
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -34,7 +35,7 @@ ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize cli
     // Every pixel is painted from the layer's buffer, so the toolkit need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     paint_request_timer_.setSingleShot(true);
-    QObject::connect(&paint_request_timer_, &QTimer::timeout, this, [this] { send_paint_request(); });
+    QObject::connect(&paint_request_timer_, &QTimer::timeout, this, [this] { paint_unpainted(); });
     if (resizable) {
         setMinimumSize(1, 1);
         resize(client_size);
@@ -67,24 +68,34 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
 
 void ClientWidget::request_paint(const QRegion& area) {
     unpainted_ += area;
-    if (paint_request_timer_.isActive()) return;
-    const qint64 waited = since_paint_request_.isValid() ? since_paint_request_.elapsed() : shortest_paint_interval_ms;
+    if (paint_due_ || paint_request_timer_.isActive()) return;
+    const qint64 waited = since_paint_.isValid() ? since_paint_.elapsed() : shortest_paint_interval_ms;
     if (waited >= shortest_paint_interval_ms) {
-        send_paint_request();
+        paint_due_ = true;
     } else {
         paint_request_timer_.start(static_cast<int>(shortest_paint_interval_ms - waited));
     }
 }
 
-void ClientWidget::send_paint_request() {
-    update(unpainted_);
-    unpainted_ = QRegion();
-    since_paint_request_.start();
+void ClientWidget::paint_due_changes() {
+    if (paint_due_) paint_unpainted();
+}
+
+void ClientWidget::paint_unpainted() {
+    paint_due_ = false;
+    const QRegion area = std::exchange(unpainted_, QRegion());
+    since_paint_.start();
+    // Painted at once instead of asked for with a posted request: the request would make the
+    // event loop wake itself through its wake-up descriptor and take one more pass to deliver
+    // it, for every frame of an animation. The layer calls here only between its own calls, or
+    // the paint timer does from the event loop, so the buffer holds what it was last told of.
+    repaint(area.intersected(rect()));
 }
 
 void ClientWidget::forget_client() {
     image_ = ClientImage{};
     paint_request_timer_.stop();
+    paint_due_ = false;
     unpainted_ = QRegion();
     update();
 }
