@@ -473,6 +473,33 @@ TEST_F(QtPresenterTest, AWaitPaintsWhatTheLayerToldOfBeforeItSleeps) {
     EXPECT_EQ(store.pixel(client_origin + QPoint(41, 30)), 0xFF336699u);
 }
 
+// A buffer smaller than the client it is shown in: the part it does not cover shows white, not
+// what the client showed before.
+TEST_F(QtPresenterTest, APartNoBufferCoversShowsWhiteInsteadOfTheOldPixels) {
+    constexpr int text_width = 1274;
+    constexpr int text_height = 312;
+    std::vector<std::uint32_t> old_pixels(static_cast<std::size_t>(text_width) * text_height, 0x00FF0000);
+    presenter.client_changed(text, ClientImage{old_pixels.data(), text_width, text_height, text_width},
+                             ClientArea{0, 0, text_width, text_height});
+    qt::TopLevelWindow& window = text_window();
+    // Painted by the toolkit here, so that the presenter's own painting of changes, at most once
+    // per screen refresh, is still due when the smaller buffer comes.
+    window.client().repaint();
+    const QPoint client_origin = window.client().mapTo(&window, QPoint(0, 0));
+    const auto store_pixel = [&](int x, int y) {
+        const auto* store = static_cast<QImage*>(window.backingStore()->paintDevice());
+        return store->pixel(client_origin + QPoint(x, y));
+    };
+    ASSERT_EQ(store_pixel(200, 100), 0xFFFF0000u);
+
+    std::vector<std::uint32_t> small(100 * 50, 0x000000FF);
+    presenter.client_changed(text, ClientImage{small.data(), 100, 50, 100}, ClientArea{0, 0, 100, 50});
+    presenter.wait(presenter.now_ms() - 1);
+    EXPECT_EQ(store_pixel(5, 5), 0xFF0000FFu);
+    EXPECT_EQ(store_pixel(200, 100), 0xFFFFFFFFu);
+    EXPECT_EQ(store_pixel(99, 60), 0xFFFFFFFFu);
+}
+
 // The presenter runs its waits on the toolkit's own loop: the application made by the test
 // environment, with no choice in the environment, must not be built on GLib's.
 TEST(ToolkitEventLoop, IsTheToolkitsOwnUnlessTheUserChose) {

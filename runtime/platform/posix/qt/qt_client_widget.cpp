@@ -3,11 +3,13 @@
 #include <cmath>
 #include <utility>
 
+#include <QBackingStore>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QWindow>
 
 #include "qt_client_pixels.h"
 #include "qt_key_mapping.h"
@@ -83,13 +85,47 @@ void ClientWidget::paint_due_changes() {
 
 void ClientWidget::paint_unpainted() {
     paint_due_ = false;
-    const QRegion area = std::exchange(unpainted_, QRegion());
+    const QRegion area = std::exchange(unpainted_, QRegion()).intersected(rect());
     since_paint_.start();
+    if (area.isEmpty() || write_into_window_store(area)) return;
     // Painted at once instead of asked for with a posted request: the request would make the
     // event loop wake itself through its wake-up descriptor and take one more pass to deliver
     // it, for every frame of an animation. The layer calls here only between its own calls, or
     // the paint timer does from the event loop, so the buffer holds what it was last told of.
-    repaint(area.intersected(rect()));
+    repaint(area);
+}
+
+bool ClientWidget::write_into_window_store(const QRegion& area) {
+    // The widget's own painting paints the parts the buffer does not cover, and waits for a
+    // window that is not on the screen; a scaled store needs the painter to enlarge the pixels.
+    if (!client_area_in(image_, ClientArea{0, 0, image_.width, image_.height}).contains(area.boundingRect())) {
+        return false;
+    }
+    QWidget* top_level = window();
+    QWindow* shown_on = top_level->windowHandle();
+    QBackingStore* store = backingStore();
+    if (shown_on == nullptr || !shown_on->isExposed() || store == nullptr || !isVisible() || !updatesEnabled() ||
+        top_level->devicePixelRatioF() != 1.0) {
+        return false;
+    }
+    // The client is opaque and nothing lies over it inside its window, so its pixels in the
+    // window's store are the layer's pixels and nothing else: they are written there and sent to
+    // the screen directly. The toolkit's own painting would reach the same pixels through a
+    // paint event, a painter and its bookkeeping of dirty areas, a tenth of an animation's time.
+    const QPoint offset = mapTo(top_level, QPoint(0, 0));
+    const QRegion window_area = area.translated(offset);
+    store->beginPaint(window_area);
+    QPaintDevice* device = store->paintDevice();
+    const bool writable = device != nullptr && device->devType() == QInternal::Image &&
+                          takes_client_pixels(*static_cast<QImage*>(device));
+    if (writable) {
+        auto& target = *static_cast<QImage*>(device);
+        for (const QRect& part : area) write_client_pixels(image_, part, target, offset);
+    }
+    store->endPaint();
+    if (!writable) return false;
+    store->flush(window_area, shown_on);
+    return true;
 }
 
 void ClientWidget::forget_client() {

@@ -44,6 +44,9 @@ private:
     // Has area painted, at most once per screen refresh.
     void request_paint(const QRegion& area);
     void paint_unpainted();
+    // Writes area straight into the window's store and shows it; false where only the widget's
+    // own painting can show it.
+    bool write_into_window_store(const QRegion& area);
 
     PresenterWindowId window_;
     InputSink& input_;
