@@ -104,8 +104,10 @@ bool ClientWidget::write_into_window_store(const QRegion& area) {
     QWidget* top_level = window();
     QWindow* shown_on = top_level->windowHandle();
     QBackingStore* store = backingStore();
+    // A store that has not yet taken the window's new size is resized by the toolkit's own
+    // painting, before it paints.
     if (shown_on == nullptr || !shown_on->isExposed() || store == nullptr || !isVisible() || !updatesEnabled() ||
-        top_level->devicePixelRatioF() != 1.0) {
+        store->size() != top_level->size() || top_level->devicePixelRatioF() != 1.0) {
         return false;
     }
     // The client is opaque and nothing lies over it inside its window, so its pixels in the
