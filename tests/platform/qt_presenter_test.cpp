@@ -473,6 +473,34 @@ TEST_F(QtPresenterTest, AWaitPaintsWhatTheLayerToldOfBeforeItSleeps) {
     EXPECT_EQ(store.pixel(client_origin + QPoint(41, 30)), 0xFF336699u);
 }
 
+// Counts the paint events a widget receives.
+class PaintEventCounter final : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+// An animation's frames go straight into the window's store: a frame painted through a paint
+// event costs the toolkit's painter and its bookkeeping every time.
+TEST_F(QtPresenterTest, AFrameReachesTheStoreWithoutAPaintEvent) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    qt::ClientWidget& client = graphics_window().client();
+    PaintEventCounter paints;
+    client.installEventFilter(&paints);
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    presenter.poll();
+    client.removeEventFilter(&paints);
+    EXPECT_EQ(paints.count, 0);
+    const auto* store = static_cast<QImage*>(graphics_window().backingStore()->paintDevice());
+    EXPECT_EQ(store->pixel(client.mapTo(&graphics_window(), QPoint(3, 3))), 0xFF336699u);
+}
+
 // A buffer smaller than the client it is shown in: the part it does not cover shows white, not
 // what the client showed before.
 TEST_F(QtPresenterTest, APartNoBufferCoversShowsWhiteInsteadOfTheOldPixels) {
