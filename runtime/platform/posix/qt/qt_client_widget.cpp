@@ -54,10 +54,10 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
         reported_size_ = image_size;
         setFixedSize(image_size);
     }
-    // Painting happens later, when the toolkit is ready for the next frame, from the layer's
-    // buffer itself: the layer tells of every change right after making it and of a new buffer
-    // as soon as it has one, and the toolkit paints only between the layer's calls, so what it
-    // paints is always what it was last told of.
+    // Painting happens later, when the layer next hands control to the toolkit or the next
+    // screen refresh is due, from the layer's buffer itself: the layer tells of every change
+    // right after making it and of a new buffer as soon as it has one, and painting happens only
+    // between the layer's calls, so what is painted is always what it was last told of.
     const bool new_size = image.width != image_.width || image.height != image_.height;
     const QRect shown_before(QPoint(0, 0), QSize(image_.width, image_.height));
     image_ = image;
