@@ -319,7 +319,7 @@ TEST_F(QtPresenterTest, PixelsGoIntoTheWindowsStoreAtTheClientsPlaceAndNoFurther
     presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
                              ClientArea{0, 0, client_width, client_height});
     qt::TopLevelWindow& window = graphics_window();
-    window.repaint();
+    presenter.poll();  // the layer hands control back, and what it told of is painted
     QPaintDevice* device = window.backingStore()->paintDevice();
     ASSERT_EQ(device->devType(), QInternal::Image);
     const QImage& store = *static_cast<QImage*>(device);
@@ -453,6 +453,79 @@ TEST_F(QtPresenterTest, WaitReturnsAsSoonAsInputArrived) {
 TEST_F(QtPresenterTest, WaitWithAPastDeadlineReturnsWithoutInput) {
     presenter.wait(presenter.now_ms() - 1);
     EXPECT_TRUE(sink.calls.empty());
+}
+
+// A frame drawn just before the program sleeps must reach the window before the sleep, even
+// when the sleep ends at once.
+TEST_F(QtPresenterTest, AWaitPaintsWhatTheLayerToldOfBeforeItSleeps) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    pixels[30 * client_width + 40] = 0x00ABCDEF;
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    presenter.wait(presenter.now_ms() - 1);
+
+    qt::TopLevelWindow& window = graphics_window();
+    const QPoint client_origin = window.client().mapTo(&window, QPoint(0, 0));
+    QPaintDevice* device = window.backingStore()->paintDevice();
+    ASSERT_EQ(device->devType(), QInternal::Image);
+    const QImage& store = *static_cast<QImage*>(device);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(40, 30)), 0xFFABCDEFu);
+    EXPECT_EQ(store.pixel(client_origin + QPoint(41, 30)), 0xFF336699u);
+}
+
+// Counts the paint events a widget receives.
+class PaintEventCounter final : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+// An animation's frames go straight into the window's store: a frame painted through a paint
+// event costs the toolkit's painter and its bookkeeping every time.
+TEST_F(QtPresenterTest, AFrameReachesTheStoreWithoutAPaintEvent) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client_width) * client_height, 0x00336699);
+    qt::ClientWidget& client = graphics_window().client();
+    PaintEventCounter paints;
+    client.installEventFilter(&paints);
+    presenter.client_changed(graphics, ClientImage{pixels.data(), client_width, client_height, client_width},
+                             ClientArea{0, 0, client_width, client_height});
+    presenter.poll();
+    client.removeEventFilter(&paints);
+    EXPECT_EQ(paints.count, 0);
+    const auto* store = static_cast<QImage*>(graphics_window().backingStore()->paintDevice());
+    EXPECT_EQ(store->pixel(client.mapTo(&graphics_window(), QPoint(3, 3))), 0xFF336699u);
+}
+
+// A buffer smaller than the client it is shown in: the part it does not cover shows white, not
+// what the client showed before.
+TEST_F(QtPresenterTest, APartNoBufferCoversShowsWhiteInsteadOfTheOldPixels) {
+    constexpr int text_width = 1274;
+    constexpr int text_height = 312;
+    std::vector<std::uint32_t> old_pixels(static_cast<std::size_t>(text_width) * text_height, 0x00FF0000);
+    presenter.client_changed(text, ClientImage{old_pixels.data(), text_width, text_height, text_width},
+                             ClientArea{0, 0, text_width, text_height});
+    qt::TopLevelWindow& window = text_window();
+    // Painted by the toolkit here, so that the presenter's own painting of changes, at most once
+    // per screen refresh, is still due when the smaller buffer comes.
+    window.client().repaint();
+    const QPoint client_origin = window.client().mapTo(&window, QPoint(0, 0));
+    const auto store_pixel = [&](int x, int y) {
+        const auto* store = static_cast<QImage*>(window.backingStore()->paintDevice());
+        return store->pixel(client_origin + QPoint(x, y));
+    };
+    ASSERT_EQ(store_pixel(200, 100), 0xFFFF0000u);
+
+    std::vector<std::uint32_t> small(100 * 50, 0x000000FF);
+    presenter.client_changed(text, ClientImage{small.data(), 100, 50, 100}, ClientArea{0, 0, 100, 50});
+    presenter.wait(presenter.now_ms() - 1);
+    EXPECT_EQ(store_pixel(5, 5), 0xFF0000FFu);
+    EXPECT_EQ(store_pixel(200, 100), 0xFFFFFFFFu);
+    EXPECT_EQ(store_pixel(99, 60), 0xFFFFFFFFu);
 }
 
 // The presenter runs its waits on the toolkit's own loop: the application made by the test

@@ -49,7 +49,7 @@ QImage* image_taking_client_pixels(QPainter& painter, QPoint& device_offset) {
     QPaintDevice* device = engine->paintDevice();
     if (device == nullptr || device->devType() != QInternal::Image) return nullptr;
     auto* target = static_cast<QImage*>(device);
-    if (!holds_argb_words(target->format()) || target->isNull()) return nullptr;
+    if (!takes_client_pixels(*target)) return nullptr;
     if (painter.opacity() != 1.0 || painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
         return nullptr;
     }
@@ -99,22 +99,30 @@ void paint_client_pixels(QPainter& painter, const ClientImage& image, const QRec
         return;
     }
     // A window's backing store, as a rule: the pixels go straight into it, made opaque on the
-    // way, with no scratch rows and no second pass of the painter. Only what lies in the image
-    // is written.
-    const QRect written = shown.translated(offset).intersected(target->rect());
-    if (written.isEmpty()) return;
-    // The memory written is the memory the painter draws into: taken without the image's
-    // writable accessors, which would give a private copy of an image shared meanwhile. The
-    // painter finishes its own drawing before anything is written behind its back.
+    // way, with no scratch rows and no second pass of the painter. The painter finishes its own
+    // drawing before anything is written behind its back.
     painter.beginNativePainting();
-    const uchar* bits = std::as_const(*target).constBits();
-    const qsizetype bytes_per_line = target->bytesPerLine();
+    write_client_pixels(image, shown, *target, offset);
+    painter.endNativePainting();
+}
+
+bool takes_client_pixels(const QImage& target) {
+    return holds_argb_words(target.format()) && !target.isNull() && target.devicePixelRatio() == 1.0;
+}
+
+void write_client_pixels(const ClientImage& image, const QRect& area, QImage& target, QPoint offset) {
+    const QRect shown = area.intersected(client_area_in(image, ClientArea{0, 0, image.width, image.height}));
+    const QRect written = shown.translated(offset).intersected(target.rect());
+    if (written.isEmpty()) return;
+    // The memory written is the memory the target's painters draw into: taken without the
+    // image's writable accessors, which would give a private copy of an image shared meanwhile.
+    const uchar* bits = std::as_const(target).constBits();
+    const qsizetype bytes_per_line = target.bytesPerLine();
     for (int row = written.top(); row <= written.bottom(); ++row) {
         const std::uint32_t* from = client_row(image, row - offset.y()) + (written.left() - offset.x());
         auto* to = reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(bits + row * bytes_per_line)) + written.left();
         copy_opaque(from, to, written.width());
     }
-    painter.endNativePainting();
 }
 
 }  // namespace kd508::platform::qt

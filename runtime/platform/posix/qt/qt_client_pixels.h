@@ -24,4 +24,12 @@ QRect client_area_in(const ClientImage& image, const ClientArea& changed);
 // the caller's scratch image, kept from one paint to the next.
 void paint_client_pixels(QPainter& painter, const ClientImage& image, const QRect& area, QImage& rows);
 
+// Whether the image's pixels can be written into target as they are, made opaque: 0xAARRGGBB
+// words, one device pixel per image pixel.
+bool takes_client_pixels(const QImage& target);
+
+// Writes the area of the image, opaque, into target with the image's origin at offset. Only
+// what lies in both images is written. The caller has checked takes_client_pixels(target).
+void write_client_pixels(const ClientImage& image, const QRect& area, QImage& target, QPoint offset);
+
 }  // namespace kd508::platform::qt

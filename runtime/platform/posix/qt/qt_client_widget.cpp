@@ -1,12 +1,15 @@
 #include "qt_client_widget.h"
 
 #include <cmath>
+#include <utility>
 
+#include <QBackingStore>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QWindow>
 
 #include "qt_client_pixels.h"
 #include "qt_key_mapping.h"
@@ -34,7 +37,7 @@ ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize cli
     // Every pixel is painted from the layer's buffer, so the toolkit need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     paint_request_timer_.setSingleShot(true);
-    QObject::connect(&paint_request_timer_, &QTimer::timeout, this, [this] { send_paint_request(); });
+    QObject::connect(&paint_request_timer_, &QTimer::timeout, this, [this] { paint_unpainted(); });
     if (resizable) {
         setMinimumSize(1, 1);
         resize(client_size);
@@ -51,10 +54,10 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
         reported_size_ = image_size;
         setFixedSize(image_size);
     }
-    // Painting happens later, when the toolkit is ready for the next frame, from the layer's
-    // buffer itself: the layer tells of every change right after making it and of a new buffer
-    // as soon as it has one, and the toolkit paints only between the layer's calls, so what it
-    // paints is always what it was last told of.
+    // Painting happens later, when the layer next hands control to the toolkit or the next
+    // screen refresh is due, from the layer's buffer itself: the layer tells of every change
+    // right after making it and of a new buffer as soon as it has one, and painting happens only
+    // between the layer's calls, so what is painted is always what it was last told of.
     const bool new_size = image.width != image_.width || image.height != image_.height;
     const QRect shown_before(QPoint(0, 0), QSize(image_.width, image_.height));
     image_ = image;
@@ -67,24 +70,70 @@ void ClientWidget::show_client(const ClientImage& image, const ClientArea& chang
 
 void ClientWidget::request_paint(const QRegion& area) {
     unpainted_ += area;
-    if (paint_request_timer_.isActive()) return;
-    const qint64 waited = since_paint_request_.isValid() ? since_paint_request_.elapsed() : shortest_paint_interval_ms;
+    if (paint_due_ || paint_request_timer_.isActive()) return;
+    const qint64 waited = since_paint_.isValid() ? since_paint_.elapsed() : shortest_paint_interval_ms;
     if (waited >= shortest_paint_interval_ms) {
-        send_paint_request();
+        paint_due_ = true;
     } else {
         paint_request_timer_.start(static_cast<int>(shortest_paint_interval_ms - waited));
     }
 }
 
-void ClientWidget::send_paint_request() {
-    update(unpainted_);
-    unpainted_ = QRegion();
-    since_paint_request_.start();
+void ClientWidget::paint_due_changes() {
+    if (paint_due_) paint_unpainted();
+}
+
+void ClientWidget::paint_unpainted() {
+    paint_due_ = false;
+    const QRegion area = std::exchange(unpainted_, QRegion()).intersected(rect());
+    since_paint_.start();
+    if (area.isEmpty() || write_into_window_store(area)) return;
+    // Painted at once instead of asked for with a posted request: the request would make the
+    // event loop wake itself through its wake-up descriptor and take one more pass to deliver
+    // it, for every frame of an animation. The layer calls here only between its own calls, or
+    // the paint timer does from the event loop, so the buffer holds what it was last told of.
+    repaint(area);
+}
+
+bool ClientWidget::write_into_window_store(const QRegion& area) {
+    // The widget's own painting paints the parts the buffer does not cover, and waits for a
+    // window that is not on the screen; a scaled store needs the painter to enlarge the pixels.
+    if (!client_area_in(image_, ClientArea{0, 0, image_.width, image_.height}).contains(area.boundingRect())) {
+        return false;
+    }
+    QWidget* top_level = window();
+    QWindow* shown_on = top_level->windowHandle();
+    QBackingStore* store = backingStore();
+    // A store that has not yet taken the window's new size is resized by the toolkit's own
+    // painting, before it paints.
+    if (shown_on == nullptr || !shown_on->isExposed() || store == nullptr || !isVisible() || !updatesEnabled() ||
+        store->size() != top_level->size() || top_level->devicePixelRatioF() != 1.0) {
+        return false;
+    }
+    // The client is opaque and nothing lies over it inside its window, so its pixels in the
+    // window's store are the layer's pixels and nothing else: they are written there and sent to
+    // the screen directly. The toolkit's own painting would reach the same pixels through a
+    // paint event, a painter and its bookkeeping of dirty areas, a tenth of an animation's time.
+    const QPoint offset = mapTo(top_level, QPoint(0, 0));
+    const QRegion window_area = area.translated(offset);
+    store->beginPaint(window_area);
+    QPaintDevice* device = store->paintDevice();
+    const bool writable = device != nullptr && device->devType() == QInternal::Image &&
+                          takes_client_pixels(*static_cast<QImage*>(device));
+    if (writable) {
+        auto& target = *static_cast<QImage*>(device);
+        for (const QRect& part : area) write_client_pixels(image_, part, target, offset);
+    }
+    store->endPaint();
+    if (!writable) return false;
+    store->flush(window_area, shown_on);
+    return true;
 }
 
 void ClientWidget::forget_client() {
     image_ = ClientImage{};
     paint_request_timer_.stop();
+    paint_due_ = false;
     unpainted_ = QRegion();
     update();
 }

@@ -24,6 +24,9 @@ public:
     void show_client(const ClientImage& image, const ClientArea& changed);
     // The layer's buffer is going away: nothing is painted from it any more.
     void forget_client();
+    // Paints what the layer has told of and may be shown now. The presenter calls it whenever
+    // the layer hands control back to the toolkit, between the layer's own calls.
+    void paint_due_changes();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,9 +41,12 @@ protected:
 
 private:
     void send_key(QKeyEvent* event, bool down);
-    // Asks the toolkit to paint area, at most once per screen refresh.
+    // Has area painted, at most once per screen refresh.
     void request_paint(const QRegion& area);
-    void send_paint_request();
+    void paint_unpainted();
+    // Writes area straight into the window's store and shows it; false where only the widget's
+    // own painting can show it.
+    bool write_into_window_store(const QRegion& area);
 
     PresenterWindowId window_;
     InputSink& input_;
@@ -48,8 +54,9 @@ private:
     ClientImage image_;  // the layer's buffer, as last told of
     QImage opaque_rows_;  // a few rows of it at a time, made opaque for painting
     QSize reported_size_;  // the client size the layer knows of
-    QRegion unpainted_;  // told of, not yet asked to be painted
-    QElapsedTimer since_paint_request_;
+    QRegion unpainted_;  // told of, not yet painted
+    bool paint_due_ = false;  // unpainted_ is to be painted when the layer next lets the toolkit run
+    QElapsedTimer since_paint_;
     QTimer paint_request_timer_;
 };
 

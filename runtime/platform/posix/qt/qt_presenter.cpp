@@ -63,6 +63,8 @@ public:
         // Closing is the window procedure's business, never the toolkit's.
         QApplication::setQuitOnLastWindowClosed(false);
         clock_.start();
+        deadline_timer_.setSingleShot(true);
+        deadline_timer_.setTimerType(Qt::PreciseTimer);
         // A termination signal ends a wait as input does; the queue then closes the window.
         install_termination_handlers();
         if (termination_wake_descriptor() >= 0) {
@@ -124,6 +126,7 @@ public:
     std::int64_t now_ms() override { return clock_.elapsed(); }
 
     void poll() override {
+        paint_due_changes();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         // Deferred deletions run only in an event loop of their own level; the layer's loop
         // never enters one, so they are run here.
@@ -131,11 +134,13 @@ public:
     }
 
     void wait(std::optional<std::int64_t> deadline_ms) override {
+        paint_due_changes();
         relay_.take_delivered();
         // Waiting for more events has no timeout of its own: a timer wakes it at the deadline.
-        QTimer deadline_timer;
-        deadline_timer.setSingleShot(true);
-        deadline_timer.setTimerType(Qt::PreciseTimer);
+        // The one timer serves every wait, and one still running for the same deadline, left
+        // from a wait that input ended, is kept: an animation waits for its next tick once or
+        // more per frame, and each new timer would cost its creation and registration.
+        if (!deadline_ms || *deadline_ms != deadline_timer_for_ms_) deadline_timer_.stop();
         while (!relay_.take_delivered()) {
             if (deadline_ms) {
                 const std::int64_t remaining = *deadline_ms - now_ms();
@@ -143,8 +148,9 @@ public:
                 // The deadline holds for the whole wait: a timer still running already ends it,
                 // and arming it again after every batch of events (a repaint, a reply from the
                 // display) would only cost its removal and re-registration.
-                if (!deadline_timer.isActive()) {
-                    deadline_timer.start(static_cast<int>(std::min<std::int64_t>(remaining, longest_timer_ms)));
+                if (!deadline_timer_.isActive()) {
+                    deadline_timer_.start(static_cast<int>(std::min<std::int64_t>(remaining, longest_timer_ms)));
+                    deadline_timer_for_ms_ = *deadline_ms;
                 }
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -153,6 +159,11 @@ public:
     }
 
 private:
+    // Changes the layer told of are painted whenever the layer hands control to the toolkit.
+    void paint_due_changes() {
+        for (auto& [id, window] : windows_) window->client().paint_due_changes();
+    }
+
     qt::TopLevelWindow* find(PresenterWindowId window) const {
         const auto found = windows_.find(window);
         return found == windows_.end() ? nullptr : found->second;
@@ -163,6 +174,8 @@ private:
     QApplication application_;
     QElapsedTimer clock_;
     qt::InputRelay relay_;
+    QTimer deadline_timer_;  // wakes a wait at its deadline
+    std::int64_t deadline_timer_for_ms_ = 0;  // the deadline it was last started for
     std::map<PresenterWindowId, qt::TopLevelWindow*> windows_;
 };
 
