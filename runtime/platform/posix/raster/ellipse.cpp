@@ -276,8 +276,7 @@ public:
         if (!table_) return false;
         Pixel* row = surface.row(static_cast<int>(box_.top)) + box_.left;
         for (const BoxRow& span : table_->box_rows) {
-            if (span.count >= short_run) fill_run(row + span.first, static_cast<std::size_t>(span.count), colour);
-            else fill_short_run(row + span.first, span.count, colour);
+            fill_pixels(row + span.first, span.count, colour);
             row += surface.stride;
         }
         return true;
@@ -328,11 +327,12 @@ std::optional<EllipseRow> ellipse_row_using(EllipseArithmetic arithmetic, const 
 
 void fill_ellipse(const Surface& surface, const Box& box, Pixel colour) {
     if (!reaches_surface_columns(surface, box)) return;
+    const EllipseRows ellipse(box);
     const bool whole_on_surface = box.left >= 0 && box.top >= 0 && box.right <= surface.width && box.bottom <= surface.height;
-    if (whole_on_surface && EllipseRows(box).fill_whole(surface, colour)) return;
+    if (whole_on_surface && ellipse.fill_whole(surface, colour)) return;
     const RowRange rows = visible_rows(surface, box.top, box.bottom);
     if (rows.begin >= rows.end) return;
-    EllipseRows(box).for_each_row(
+    ellipse.for_each_row(
         rows, [&](int y, Span span) { fill_span_clipped(surface, y, span.first, span.last + 1, colour); });
 }
 

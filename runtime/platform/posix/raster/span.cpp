@@ -199,13 +199,10 @@ constexpr std::size_t widest_unrolled_row = 16;
 // rows of a box in one call to the widest stores, rather than one call for each row. The boxes a
 // frame writes are mostly a few vectors wide and a few dozen rows high, so the plan of a row (its
 // stores a vector apart and a last one that ends at the row's end) is made once for the box: a
-// row then costs its stores, where working out each row's rounds and tail again cost more.
+// row then costs its stores, where working out each row's rounds and tail again cost more. Rows
+// are at least a vector wide: narrower boxes are written in place by fill_box.
 KD508_WIDE_STORES void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_t count, std::size_t rows,
                                  Pixel colour) {
-    if (count < pixels_per_vector) {
-        for (; rows > 0; --rows, first += stride) store_run(first, count, colour);
-        return;
-    }
     PixelVector vector;
     splat(vector, colour);
     const std::size_t last_store = count - pixels_per_vector;
@@ -249,6 +246,7 @@ void fill_box(const Surface& surface, const Box& box, Pixel colour) {
     Pixel* const first = surface.row(static_cast<int>(clipped.top)) + clipped.left;
     const auto count = static_cast<std::size_t>(clipped.width());
     const auto rows = static_cast<std::size_t>(clipped.height());
+    static_assert(short_run >= pixels_per_vector, "fill_rows takes rows of a vector or more");
     if (count < static_cast<std::size_t>(short_run)) {
         for (std::size_t row = 0; row < rows; ++row)
             fill_short_run(first + static_cast<std::ptrdiff_t>(row) * surface.stride, static_cast<int>(count), colour);

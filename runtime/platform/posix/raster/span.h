@@ -85,15 +85,17 @@ inline void fill_short_run(Pixel* first, int count, Pixel colour) {
     }
 }
 
+// Writes count pixels (none when count is 0) from first on: a short run in place, a longer one
+// with the widest stores.
+inline void fill_pixels(Pixel* first, int count, Pixel colour) {
+    if (count >= short_run) fill_run(first, static_cast<std::size_t>(count), colour);
+    else fill_short_run(first, count, colour);
+}
+
 // Fills x_begin..x_end-1 of row y. The caller has clipped: 0 <= y < height and
 // 0 <= x_begin <= x_end <= width.
 inline void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour) {
-    Pixel* first = surface.row(y) + x_begin;
-    if (x_end - x_begin >= short_run) {
-        fill_run(first, static_cast<std::size_t>(x_end - x_begin), colour);
-        return;
-    }
-    fill_short_run(first, x_end - x_begin, colour);
+    fill_pixels(surface.row(y) + x_begin, x_end - x_begin, colour);
 }
 
 // Fills x_begin..x_end-1 of row y after clipping them to the surface; any bounds are safe.
