@@ -140,7 +140,6 @@ struct BitmapObject {
     HWND copied_to = nullptr;  // a window holding a deferred copy of these very bits (deferred_copy.h)
 };
 
-
 struct GdiObject {
     std::variant<PenObject, BrushObject, FontObject, BitmapObject> value;
     bool stock = false;
