@@ -328,11 +328,14 @@ class TerminationSignalTest(BugwalkTestCase):
                 program = self.start()
                 program.focus(program.graphics)
                 program.key("ctrl+r")
-                before = program.graphics_client()
+                one_bug = count_colour(program.graphics_client(), BUG_STRIP, RED)
                 program.click_button("Add Bug")
                 # The second bug shows; the walk going on after it means periodic events that
-                # the recording holds back as one run until the program ends.
-                after_click = program.wait_until_changed(before)
+                # the recording holds back as one run until the program ends. A change alone
+                # would not do: the walk may move the first bug before the click arrives.
+                after_click = program.wait_for_graphics(
+                    lambda client: count_colour(client, BUG_STRIP, RED) > 1.6 * one_bug, REACTION_SECONDS,
+                    "a second bug")
                 program.wait_until_changed(after_click)
                 program.process.send_signal(signal_number)
                 self.assertEqual(program.wait_for_exit(), 0)
