@@ -11,5 +11,5 @@
 #endif
 #include <windows.h>
 #else
-#include "posix/win32_subset.h"
+#include "posix/public/win32_subset.h"
 #endif

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "changed_pixel_copy.h"
+#include "gdi/changed_pixel_copy.h"
 
 namespace {
 

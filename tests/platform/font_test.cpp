@@ -19,7 +19,7 @@
 #include "font/face_library.h"
 #include "font/glyph_blend.h"
 #include "font/sized_font.h"
-#include "windows_1252.h"
+#include "core/windows_1252.h"
 
 namespace kd508::font {
 namespace {

@@ -3,7 +3,7 @@
 // lives exactly as long as some context still has it selected.
 #include <gtest/gtest.h>
 
-#include "gdi_objects.h"
+#include "gdi/gdi_objects.h"
 #include "headless/headless_driver.h"
 #include "raster_canvas.h"
 

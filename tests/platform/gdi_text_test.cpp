@@ -8,7 +8,7 @@
 #include "font/face_library.h"
 #include "font/sized_font.h"
 #include "headless/headless_driver.h"
-#include "layer_counters.h"
+#include "core/layer_counters.h"
 #include "win32_subset.h"
 
 namespace {

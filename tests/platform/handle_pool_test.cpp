@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "handle_pool.h"
+#include "core/handle_pool.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "device_context.h"
+#include "gdi/device_context.h"
 #include "headless/headless_driver.h"
-#include "pending_fills.h"
+#include "gdi/pending_fills.h"
 #include "win32_subset.h"
 
 namespace {

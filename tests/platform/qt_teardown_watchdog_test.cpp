@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "process_ending.h"
+#include "core/process_ending.h"
 #include "qt/qt_teardown_watchdog.h"
 
 namespace kd508::platform::qt {

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "device_context.h"
-#include "gdi_objects.h"
+#include "gdi/device_context.h"
+#include "gdi/gdi_objects.h"
 #include "headless/headless_driver.h"
-#include "layer_counters.h"
-#include "platform_state.h"
+#include "core/layer_counters.h"
+#include "core/platform_state.h"
 #include "win32_subset.h"
 
 namespace {

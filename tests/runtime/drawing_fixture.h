@@ -10,7 +10,7 @@
 
 #include "headless/headless_driver.h"
 #include "kd508.h"
-#include "layer_counters.h"
+#include "core/layer_counters.h"
 #include "../../runtime/src/runtime_state.h"
 #include "../../runtime/src/window_lifecycle.h"
 

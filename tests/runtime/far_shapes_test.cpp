@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device_context.h"
+#include "gdi/device_context.h"
 #include "drawing_fixture.h"
 #include "raster/thin_line.h"
 #include "raster/wide_stroke.h"

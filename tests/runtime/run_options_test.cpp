@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 #include "script_fixture.h"
 
 namespace kd508::testing {

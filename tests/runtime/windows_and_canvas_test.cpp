@@ -5,12 +5,12 @@
 
 #include "../../runtime/src/runtime_state.h"
 #include "../../runtime/src/window_lifecycle.h"
-#include "gdi_objects.h"
-#include "layer_counters.h"
+#include "gdi/gdi_objects.h"
+#include "core/layer_counters.h"
 #include "headless/headless_driver.h"
 #include "kd508.h"
-#include "platform_state.h"
-#include "window.h"
+#include "core/platform_state.h"
+#include "user/window.h"
 
 namespace {
 

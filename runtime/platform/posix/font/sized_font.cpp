@@ -13,7 +13,7 @@
 #include <tuple>
 
 #include "font/face_library.h"
-#include "windows_1252.h"
+#include "core/windows_1252.h"
 
 namespace kd508::font {
 

@@ -2,10 +2,10 @@
 
 #include <cctype>
 
-#include "../deferred_copy.h"
-#include "../keyboard.h"
-#include "../platform_state.h"
-#include "../window.h"
+#include "gdi/deferred_copy.h"
+#include "user/keyboard.h"
+#include "core/platform_state.h"
+#include "user/window.h"
 #include "headless_presenter.h"
 
 namespace kd508::headless {

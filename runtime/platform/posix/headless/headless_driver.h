@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "../presenter.h"
-#include "../win32_subset.h"
+#include "presenter.h"
+#include "win32_subset.h"
 
 namespace kd508::headless {
 

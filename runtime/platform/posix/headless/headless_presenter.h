@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "../presenter.h"
+#include "presenter.h"
 
 namespace kd508::headless {
 

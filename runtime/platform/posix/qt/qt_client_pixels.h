@@ -12,7 +12,7 @@
 #include <QPainter>
 #include <QRect>
 
-#include "../presenter.h"
+#include "presenter.h"
 
 namespace kd508::platform::qt {
 

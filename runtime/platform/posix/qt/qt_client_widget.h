@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "../presenter.h"
+#include "presenter.h"
 
 namespace kd508::platform::qt {
 

@@ -2,7 +2,7 @@
 // for input knows when to return.
 #pragma once
 
-#include "../presenter.h"
+#include "presenter.h"
 
 namespace kd508::platform::qt {
 

@@ -14,9 +14,9 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "../no_display.h"
-#include "../presenter.h"
-#include "../termination_signal.h"
+#include "core/no_display.h"
+#include "presenter.h"
+#include "core/termination_signal.h"
 #include "qt_client_widget.h"
 #include "qt_event_loop_choice.h"
 #include "qt_input_relay.h"

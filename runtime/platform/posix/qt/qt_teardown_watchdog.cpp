@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "../process_ending.h"
+#include "core/process_ending.h"
 
 namespace kd508::platform::qt {
 

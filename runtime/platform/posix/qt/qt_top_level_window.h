@@ -7,7 +7,7 @@
 #include <QPoint>
 #include <QWidget>
 
-#include "../presenter.h"
+#include "presenter.h"
 
 class QAction;
 class QMenu;

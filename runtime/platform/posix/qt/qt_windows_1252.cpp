@@ -1,6 +1,6 @@
 #include "qt_windows_1252.h"
 
-#include "../windows_1252.h"
+#include "core/windows_1252.h"
 
 namespace kd508::platform::qt {
 

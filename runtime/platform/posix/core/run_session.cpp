@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../runtime_options.h"
-#include "deferred_copy.h"
+#include "../../runtime_options.h"
+#include "gdi/deferred_copy.h"
 #include "screenshot_png.h"
-#include "window.h"
+#include "user/window.h"
 
 namespace kd508::platform {
 

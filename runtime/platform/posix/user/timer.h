@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 
 namespace kd508::platform {
 

@@ -8,9 +8,9 @@
 #include "changed_pixel_copy.h"
 #include "deferred_copy.h"
 #include "gdi_objects.h"
-#include "layer_counters.h"
+#include "core/layer_counters.h"
 #include "pending_fills.h"
-#include "window.h"
+#include "user/window.h"
 
 using namespace kd508::platform;
 

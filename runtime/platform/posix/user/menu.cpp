@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 #include "window.h"
 
 using namespace kd508::platform;

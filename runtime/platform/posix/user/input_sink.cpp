@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "keyboard.h"
-#include "platform_state.h"
+#include "core/platform_state.h"
 #include "queue.h"
 #include "window.h"
 

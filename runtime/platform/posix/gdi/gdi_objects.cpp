@@ -3,7 +3,7 @@
 
 #include "deferred_copy.h"
 #include "device_context.h"
-#include "layer_counters.h"
+#include "core/layer_counters.h"
 
 using namespace kd508::platform;
 

@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "../command_options.h"
-#include "../runtime_options.h"
+#include "../../command_options.h"
+#include "../../runtime_options.h"
 #include "headless/headless_presenter.h"
 #include "no_display.h"
 #include "platform_state.h"

@@ -6,7 +6,7 @@
 // key-down posted on from another window translate exactly as the original.
 #pragma once
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 
 namespace kd508::platform {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "keyboard.h"
-#include "termination_signal.h"
+#include "core/termination_signal.h"
 #include "timer.h"
 #include "window.h"
 

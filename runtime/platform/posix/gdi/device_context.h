@@ -1,7 +1,7 @@
 // Device contexts: where drawing goes, and what the presenter must be told afterwards.
 #pragma once
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 #include "raster/geometry.h"
 #include "raster/surface.h"
 

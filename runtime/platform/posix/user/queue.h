@@ -1,7 +1,7 @@
 // The thread's message queue.
 #pragma once
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 
 namespace kd508::platform {
 

@@ -1,7 +1,7 @@
 #include "platform_state.h"
 
-#include "gdi_objects.h"
-#include "input_sink.h"
+#include "gdi/gdi_objects.h"
+#include "user/input_sink.h"
 #include "termination_signal.h"
 
 namespace kd508::platform {

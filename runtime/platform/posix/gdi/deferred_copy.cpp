@@ -8,7 +8,7 @@
 #include "device_context.h"
 #include "gdi_objects.h"
 #include "pending_fills.h"
-#include "window.h"
+#include "user/window.h"
 
 namespace kd508::platform {
 namespace {

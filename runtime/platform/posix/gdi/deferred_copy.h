@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 #include "raster/geometry.h"
 #include "raster/surface.h"
 

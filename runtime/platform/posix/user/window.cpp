@@ -5,10 +5,10 @@
 #include <cstring>
 #include <strings.h>
 
-#include "deferred_copy.h"
-#include "device_context.h"
-#include "gdi_objects.h"
-#include "run_session.h"
+#include "gdi/deferred_copy.h"
+#include "gdi/device_context.h"
+#include "gdi/gdi_objects.h"
+#include "core/run_session.h"
 #include "timer.h"
 #include "window_frame.h"
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 #include "raster/geometry.h"
 #include "raster/surface.h"
 

@@ -15,7 +15,7 @@
 #include <span>
 #include <vector>
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 #include "raster/geometry.h"
 
 namespace kd508::platform {

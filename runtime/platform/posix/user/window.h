@@ -1,7 +1,7 @@
 // Windows of the layer: lookup and the hooks other concerns of the layer call.
 #pragma once
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 
 namespace kd508::platform {
 

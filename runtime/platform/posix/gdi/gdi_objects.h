@@ -1,7 +1,7 @@
 // Pens, brushes, fonts and bitmaps in the layer's object pool.
 #pragma once
 
-#include "platform_state.h"
+#include "core/platform_state.h"
 
 namespace kd508::platform {
 
