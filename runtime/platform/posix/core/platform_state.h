@@ -49,6 +49,18 @@ struct DeferredCopy {
     std::int64_t shift_y = 0;
 };
 
+// A window's client pixels as GDI draws on them and the presenter shows them. USER owns the
+// window and holds its surface; GDI reaches the surface by the window's handle
+// (find_window_surface) and knows nothing else of windows.
+struct WindowSurface {
+    PresenterWindowId presenter_id = 0;  // the window's, which never changes in its life
+    PixelBuffer client;                  // owned here and shown by the presenter
+    // Boxes the client area still holds in one colour since the last copy of a bitmap's pending
+    // boxes to it (changed_pixel_copy.h); never overlapping.
+    std::vector<PendingFill> shown_solid;
+    std::optional<DeferredCopy> deferred_copy;  // to be made before client's pixels are read or drawn on
+};
+
 struct Window {
     PresenterWindowId presenter_id = 0;
     std::string class_name;
@@ -63,11 +75,7 @@ struct Window {
     bool visible = false;
     bool destroying = false;
 
-    PixelBuffer client;  // the client area's pixels, owned here and shown by the presenter
-    // Boxes the client area still holds in one colour since the last copy of a bitmap's pending
-    // boxes to it (changed_pixel_copy.h); never overlapping.
-    std::vector<PendingFill> shown_solid;
-    std::optional<DeferredCopy> deferred_copy;  // to be made before client's pixels are read or drawn on
+    WindowSurface surface;  // the client area's pixels
 
     // The update region, kept as one rectangle in client coordinates.
     bool needs_paint = false;
@@ -266,6 +274,15 @@ struct PlatformState {
 // call, so the record is reached inline rather than through a call.
 extern PlatformState the_platform_state;
 inline PlatformState& platform_state() { return the_platform_state; }
+
+// The window a handle names, or null for one that is gone or was never a window's.
+inline Window* find_window(HWND window) { return the_platform_state.windowing.windows.find(window); }
+
+// The client pixels of the window a handle names, or null.
+inline WindowSurface* find_window_surface(HWND window) {
+    Window* found = find_window(window);
+    return found ? &found->surface : nullptr;
+}
 
 // Starts the layer afresh with the given presenter: every window, object and block is dropped.
 // The program does this once; tests do it for every case.

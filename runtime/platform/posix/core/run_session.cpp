@@ -7,7 +7,6 @@
 #include "../../runtime_options.h"
 #include "gdi/deferred_copy.h"
 #include "screenshot_png.h"
-#include "user/window.h"
 
 namespace kd508::platform {
 
@@ -46,7 +45,7 @@ void take_requested_screenshot() {
     const PixelBuffer* shown = nullptr;
     if (section.graphics_window) make_waiting_copy(section.graphics_window);
     if (const Window* window = section.graphics_window ? find_window(section.graphics_window) : nullptr) {
-        shown = &window->client;
+        shown = &window->surface.client;
     } else if (section.closed_client) {
         shown = &*section.closed_client;
     }

@@ -164,7 +164,7 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
     return changed.box;
 }
 
-void forget_shown_solid(Window& window, const raster::Box& device_area) {
+void forget_shown_solid(WindowSurface& window, const raster::Box& device_area) {
     const raster::Box reach = raster::grown(device_area, drawing_overreach);
     std::erase_if(window.shown_solid,
                   [&reach](const PendingFill& fill) { return raster::overlaps(fill.device_box, reach); });

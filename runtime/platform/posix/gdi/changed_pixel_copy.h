@@ -25,6 +25,6 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
 
 // Drawing on a window's client area inside device_area: the boxes it was known to hold there in
 // one colour may no longer be so.
-void forget_shown_solid(Window& window, const raster::Box& device_area);
+void forget_shown_solid(WindowSurface& window, const raster::Box& device_area);
 
 }  // namespace kd508::platform

@@ -8,7 +8,6 @@
 #include "device_context.h"
 #include "gdi_objects.h"
 #include "pending_fills.h"
-#include "user/window.h"
 
 namespace kd508::platform {
 namespace {
@@ -74,7 +73,7 @@ bool copies_may_wait() {
     return presenter && !presenter->reads_client_pixels();
 }
 
-void copy_to_window(Window& window, const raster::Surface& from, std::span<const PendingFill> source_pending,
+void copy_to_window(WindowSurface& window, const raster::Surface& from, std::span<const PendingFill> source_pending,
                     const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y) {
     thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
     const raster::Box changed = copy_changed_pixels(window.client.surface(), window.shown_solid, from, source_pending,
@@ -87,7 +86,7 @@ void copy_to_window(Window& window, const raster::Surface& from, std::span<const
     window.shown_solid.swap(now_shown);
 }
 
-void defer_copy(HWND window_handle, Window& window, HGDIOBJ source_handle, BitmapObject& source_bitmap,
+void defer_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle, BitmapObject& source_bitmap,
                 std::span<const PendingFill> source_pending, const raster::Box& area, std::int64_t shift_x,
                 std::int64_t shift_y) {
     if (window.deferred_copy) {
@@ -111,7 +110,7 @@ void defer_copy(HWND window_handle, Window& window, HGDIOBJ source_handle, Bitma
 }
 
 void make_waiting_copy(HWND window_handle) {
-    Window* window = find_window(window_handle);
+    WindowSurface* window = find_window_surface(window_handle);
     if (!window || !window->deferred_copy) return;
     DeferredCopy copy = std::move(*window->deferred_copy);
     window->deferred_copy.reset();
@@ -129,7 +128,7 @@ void make_waiting_copy(HWND window_handle) {
 
 void release_bits_to_waiting_copy(BitmapObject& bitmap) {
     if (!bitmap.copied_to) return;
-    Window* window = find_window(bitmap.copied_to);
+    WindowSurface* window = find_window_surface(bitmap.copied_to);
     bitmap.copied_to = nullptr;
     if (!window || !window->deferred_copy || window->deferred_copy->kept_pixels) return;
     PixelBuffer fresh = spare_bits_like(bitmap.bits);

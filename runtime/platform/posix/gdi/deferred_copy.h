@@ -27,7 +27,7 @@ bool copies_may_wait();
 // Notes a copy of source_bitmap to the window over area (window coordinates), each pixel
 // coming from shift_x and shift_y further on; source_pending are the bitmap's pending boxes as
 // it shows them (visible, never overlapping).
-void defer_copy(HWND window_handle, Window& window, HGDIOBJ source_handle, BitmapObject& source_bitmap,
+void defer_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle, BitmapObject& source_bitmap,
                 std::span<const PendingFill> source_pending, const raster::Box& area, std::int64_t shift_x,
                 std::int64_t shift_y);
 
@@ -39,7 +39,7 @@ void release_bits_to_waiting_copy(BitmapObject& bitmap);
 
 // Copies from `from` to the window over area, writing only changed pixels and telling the
 // presenter what changed (changed_pixel_copy.h).
-void copy_to_window(Window& window, const raster::Surface& from, std::span<const PendingFill> source_pending,
+void copy_to_window(WindowSurface& window, const raster::Surface& from, std::span<const PendingFill> source_pending,
                     const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y);
 
 }  // namespace kd508::platform

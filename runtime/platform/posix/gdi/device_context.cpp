@@ -10,7 +10,6 @@
 #include "gdi_objects.h"
 #include "core/layer_counters.h"
 #include "pending_fills.h"
-#include "user/window.h"
 
 using namespace kd508::platform;
 
@@ -74,7 +73,7 @@ kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {
     }
     if (dc.target == DeviceContext::Target::window) {
         make_waiting_copy(dc.window);
-        if (Window* window = find_window(dc.window)) return window->client.surface();
+        if (WindowSurface* window = find_window_surface(dc.window)) return window->client.surface();
     }
     return {};
 }
@@ -90,10 +89,10 @@ kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, co
 
 void kd508::platform::note_drawn(DeviceContext& dc, const RECT& area) {
     if (dc.target != DeviceContext::Target::window) return;
-    if (Window* window = find_window(dc.window)) note_window_drawn(*window, area);
+    if (WindowSurface* window = find_window_surface(dc.window)) note_window_drawn(*window, area);
 }
 
-void kd508::platform::note_window_drawn(Window& window, const RECT& area) {
+void kd508::platform::note_window_drawn(WindowSurface& window, const RECT& area) {
     if (area.right <= area.left || area.bottom <= area.top) return;
     forget_shown_solid(window, kd508::raster::Box{area.left, area.top, area.right, area.bottom});
     Presenter* presenter = platform_state().presenter.get();
@@ -114,7 +113,7 @@ std::size_t kd508::platform::live_device_context_count() { return gdi().contexts
 
 HDC WINAPI GetDC(HWND window) {
     if (!window) return add_device_context(default_context(DeviceContext::Target::screen));
-    if (!find_window(window)) return nullptr;
+    if (!find_window_surface(window)) return nullptr;
     return create_window_device_context(window, false);
 }
 
@@ -138,7 +137,8 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     if (!target || !source || raster_operation != SRCCOPY) return FALSE;
     // A source bitmap's pending boxes stay pending unless it is copied onto itself.
     BitmapObject* source_bitmap = target_bitmap(*source);
-    Window* window = target->target == DeviceContext::Target::window ? find_window(target->window) : nullptr;
+    WindowSurface* window =
+        target->target == DeviceContext::Target::window ? find_window_surface(target->window) : nullptr;
     // A copy from a bitmap to a window that nothing reads yet waits (deferred_copy.h): the
     // window's pixels are not touched now.
     const bool copy_waits = source_bitmap && window && copies_may_wait();

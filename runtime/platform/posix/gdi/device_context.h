@@ -26,7 +26,7 @@ BitmapObject* target_bitmap(DeviceContext& dc);
 void note_drawn(DeviceContext& dc, const RECT& area);
 
 // The same for drawing on a window's client area, whatever drew it.
-void note_window_drawn(Window& window, const RECT& area);
+void note_window_drawn(WindowSurface& window, const RECT& area);
 
 // Creates a device context for a window (GetDC, BeginPaint) with the default objects selected.
 HDC create_window_device_context(HWND window, bool from_begin_paint);

@@ -150,16 +150,16 @@ void Driver::lose_keyboard_focus() { presenter().sink().keyboard_focus_lost(); }
 
 std::uint32_t Driver::client_pixel(HWND window, int x, int y) const {
     platform::make_waiting_copy(window);
-    const platform::PixelBuffer& client = window_of(window).client;
+    const platform::PixelBuffer& client = window_of(window).surface.client;
     if (x < 0 || y < 0 || x >= client.width || y >= client.height) throw std::out_of_range("pixel outside the client area");
     return client.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(client.width) + static_cast<std::size_t>(x)];
 }
 
-int Driver::client_width(HWND window) const { return window_of(window).client.width; }
-int Driver::client_height(HWND window) const { return window_of(window).client.height; }
+int Driver::client_width(HWND window) const { return window_of(window).surface.client.width; }
+int Driver::client_height(HWND window) const { return window_of(window).surface.client.height; }
 std::vector<std::uint32_t> Driver::client_pixels(HWND window) const {
     platform::make_waiting_copy(window);
-    return window_of(window).client.pixels;
+    return window_of(window).surface.client.pixels;
 }
 
 bool Driver::is_shown(HWND window) const {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "window.h"
 
 using namespace kd508::platform;
 

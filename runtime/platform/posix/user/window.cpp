@@ -71,16 +71,16 @@ const WindowClass* find_class(LPCSTR name) {
 void apply_client_size(HWND handle, int width, int height) {
     Window* window = find_window(handle);
     if (!window) return;
-    const bool changed = window->client.width != width || window->client.height != height;
+    const bool changed = window->surface.client.width != width || window->surface.client.height != height;
     if (changed) {
         make_waiting_copy(handle);  // its pixels are dropped next, but its source may wait on it
-        window->client = PixelBuffer(width, height);
-        window->shown_solid.clear();
+        window->surface.client = PixelBuffer(width, height);
+        window->surface.shown_solid.clear();
         window->geometry.client_width = width;
         window->geometry.client_height = height;
         // The presenter must let go of the old buffer before it paints again.
         if (presenter()) {
-            const ClientImage image{window->client.pixels.data(), width, height, width};
+            const ClientImage image{window->surface.client.pixels.data(), width, height, width};
             presenter()->client_changed(window->presenter_id, image, ClientArea{0, 0, width, height});
         }
         if (window->class_style & (CS_HREDRAW | CS_VREDRAW)) invalidate_whole_client(handle);
@@ -115,8 +115,6 @@ MenuEntry mirror_item(const MenuItem& item) {
 
 }  // namespace
 
-Window* kd508::platform::find_window(HWND window) { return windowing().windows.find(window); }
-
 HWND kd508::platform::window_handle_for(PresenterWindowId id) {
     HWND found = nullptr;
     windowing().windows.for_each([&](void* handle, const Window& window) {
@@ -137,7 +135,7 @@ void kd508::platform::invalidate_whole_client(HWND handle) {
     if (!window) return;
     window->needs_paint = true;
     window->needs_erase = true;
-    window->invalid = RECT{0, 0, window->client.width, window->client.height};
+    window->invalid = RECT{0, 0, window->surface.client.width, window->surface.client.height};
 }
 
 void kd508::platform::menu_bar_changed(HWND handle) {
@@ -146,8 +144,8 @@ void kd508::platform::menu_bar_changed(HWND handle) {
     const WindowGeometry geometry =
         geometry_for(window->style, window->menu != nullptr, window->geometry.outer_left,
                      window->geometry.outer_top, window->geometry.outer_width, window->geometry.outer_height);
-    const bool resized = geometry.client_width != window->client.width ||
-                         geometry.client_height != window->client.height;
+    const bool resized = geometry.client_width != window->surface.client.width ||
+                         geometry.client_height != window->surface.client.height;
     window->geometry = geometry;
     if (presenter()) presenter()->set_menu(window->presenter_id, mirror_menu(window->menu));
     if (resized) apply_client_size(handle, geometry.client_width, geometry.client_height);
@@ -186,6 +184,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
 
     auto window = std::make_unique<Window>();
     window->presenter_id = windowing().next_presenter_id++;
+    window->surface.presenter_id = window->presenter_id;
     window->class_name = window_class->name;
     window->procedure = window_class->procedure;
     window->class_style = window_class->style;
@@ -195,7 +194,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
     window->ex_style = ex_style;
     window->menu = platform_state().menus.menus.find(menu) ? menu : nullptr;
     window->geometry = geometry_for(style, window->menu != nullptr, x, y, width, height);
-    window->client = PixelBuffer(window->geometry.client_width, window->geometry.client_height);
+    window->surface.client = PixelBuffer(window->geometry.client_width, window->geometry.client_height);
     const PresenterWindowDescription description{window->title, window->geometry, (style & WS_THICKFRAME) != 0,
                                                  decorations_for(style)};
     const PresenterWindowId presenter_id = window->presenter_id;
@@ -210,7 +209,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
         return nullptr;
     }
     if (Window* created = find_window(handle)) {
-        send_to_procedure(handle, WM_SIZE, 0, MAKELPARAM(created->client.width, created->client.height));
+        send_to_procedure(handle, WM_SIZE, 0, MAKELPARAM(created->surface.client.width, created->surface.client.height));
     }
     if (style & WS_VISIBLE) ShowWindow(handle, SW_SHOW);
     return find_window(handle) ? handle : nullptr;
@@ -236,7 +235,7 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wparam, LPARAM) 
             const kd508::raster::Pixel colour = pixel_from_colorref(brush->colour);
             make_waiting_copy(handle);
             for (LONG row = area.top; row < area.bottom; ++row) {
-                std::fill_n(window->client.pixels.begin() + row * window->client.width + area.left,
+                std::fill_n(window->surface.client.pixels.begin() + row * window->surface.client.width + area.left,
                             area.right - area.left, colour);
             }
             note_drawn(*dc, area);
@@ -255,7 +254,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
     kill_window_timers(handle);
     make_waiting_copy(handle);  // what it shows last may be kept for a screenshot
     if (Window* destroyed = find_window(handle)) {
-        window_closing(handle, destroyed->client);
+        window_closing(handle, destroyed->surface.client);
         if (presenter()) presenter()->destroy_window(destroyed->presenter_id);
     }
     windowing().windows.erase(handle);
@@ -290,7 +289,7 @@ BOOL WINAPI UpdateWindow(HWND handle) {
 BOOL WINAPI GetClientRect(HWND handle, LPRECT client) {
     Window* window = find_window(handle);
     if (!window || !client) return FALSE;
-    *client = RECT{0, 0, window->client.width, window->client.height};
+    *client = RECT{0, 0, window->surface.client.width, window->surface.client.height};
     return TRUE;
 }
 
@@ -357,11 +356,11 @@ BOOL WINAPI InvalidateRect(HWND handle, const RECT* area, BOOL erase) {
     }
     Window* window = find_window(handle);
     if (!window) return FALSE;
-    RECT added = area ? *area : RECT{0, 0, window->client.width, window->client.height};
+    RECT added = area ? *area : RECT{0, 0, window->surface.client.width, window->surface.client.height};
     added.left = std::max<LONG>(added.left, 0);
     added.top = std::max<LONG>(added.top, 0);
-    added.right = std::min<LONG>(added.right, window->client.width);
-    added.bottom = std::min<LONG>(added.bottom, window->client.height);
+    added.right = std::min<LONG>(added.right, window->surface.client.width);
+    added.bottom = std::min<LONG>(added.bottom, window->surface.client.height);
     if (added.right <= added.left || added.bottom <= added.top) return TRUE;
     if (window->needs_paint) {
         window->invalid = RECT{std::min(window->invalid.left, added.left), std::min(window->invalid.top, added.top),

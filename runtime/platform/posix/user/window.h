@@ -5,7 +5,6 @@
 
 namespace kd508::platform {
 
-Window* find_window(HWND window);
 HWND window_handle_for(PresenterWindowId id);
 
 // The menu bar was attached, removed or changed: recomputes the client area (sending WM_SIZE
