@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "headless/headless_driver.h"
+#include "user/input_sink.h"
 #include "user/menu.h"
+#include "user/window.h"
 #include "win32_subset.h"
 
 namespace {
@@ -115,6 +118,23 @@ TEST_F(Menus, ACommandNamesTheFirstItemDepthFirstThatItsFlagsDoNotHide) {
     EXPECT_EQ(find_command_item(nullptr, 10), nullptr);
     // A pop-up item is never the answer, whatever its identifier.
     EXPECT_EQ(find_command_item(bar, not_found), nullptr);
+}
+
+TEST_F(Menus, APresenterCanChooseOnlyTheCommandsTheBarOffers) {
+    // What a presenter reports is checked against the bar: its own menu may be stale, or show
+    // an item the program has since grayed.
+    AppendMenuA(file, MF_SEPARATOR, 41, nullptr);
+    ASSERT_TRUE(SetMenu(window, bar));
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {}
+
+    const auto id = kd508::platform::find_window(window)->presenter_id;
+    for (unsigned command : {11u, 41u, 404u, 30u, 10u}) kd508::platform::layer_input_sink().menu_chosen(id, command);
+    std::vector<WPARAM> chosen;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_COMMAND) chosen.push_back(message.wParam);
+    }
+    EXPECT_EQ(chosen, (std::vector<WPARAM>{30, 10}));
 }
 
 TEST_F(Menus, PopUpsThatWouldMakeALoopAreRefused) {
