@@ -5,7 +5,8 @@
 
 namespace bugwalk {
 
-// Seventeen calls that cover the whole window, so a frame needs no clearing first.
+// Draws the scene, back to front, with calls that together cover the whole window, so a frame
+// needs no clearing first.
 void draw_backdrop();
 
 // One or two scare figures whose height follows slot 0's x (first_x); size is the bug size.

@@ -1,10 +1,10 @@
 #include "call_echo.h"
 
 #include <cstdarg>
-#include <cstdio>
 
 #include "../include/kd508.h"
 #include "../platform/runtime_options.h"
+#include "formatted_text.h"
 #include "runtime_state.h"
 #include "text_log.h"
 
@@ -17,10 +17,9 @@ void echo_call(const char* format, ...) {
     // Formatted as KD508_printf formats it, so that a line reads the same in the text window
     // and in the transcript, cut at the same length.
     char line[printf_buffer_size];
-    line[0] = '\0';
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
+    format_text(line, format, arguments);
     va_end(arguments);
     if (runtime_state().logging_enabled) {
         // The text window's way, which also writes the transcript.

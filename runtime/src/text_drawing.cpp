@@ -2,14 +2,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstdarg>
-#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "../include/kd508.h"
 #include "call_echo.h"
 #include "draw_command.h"
+#include "formatted_text.h"
 #include "palette.h"
 #include "runtime_state.h"
 
@@ -17,7 +16,6 @@ namespace kd508 {
 
 namespace {
 
-inline constexpr int text_buffer_size = 1024;
 inline constexpr int max_point_size = 127;
 // The runtime brings no face of its own; the font layer picks one for this name.
 inline constexpr char text_face_name[] = "KD508-font";
@@ -60,27 +58,6 @@ int text_operation(int colour, int x, int y, int point_size, const char* text) {
     render_command(command);
     if (block) GlobalFree(block);
     return 1;
-}
-
-// Formats into the buffer as vsnprintf does, cutting at its size, and returns the length the
-// whole text has. Captions and labels come as "%s" with one string, and copying that string
-// gives the same bytes and length as the formatting at a fraction of its cost; everything else,
-// a null string among it ("(null)"), goes through vsnprintf.
-int format_text(char* buffer, std::size_t size, const char* format, va_list arguments) {
-    if (format && std::strcmp(format, "%s") == 0) {
-        va_list peek;
-        va_copy(peek, arguments);
-        const char* text = va_arg(peek, const char*);
-        va_end(peek);
-        const std::size_t length = text ? std::strlen(text) : 0;
-        if (text && length <= static_cast<std::size_t>(INT_MAX)) {
-            const std::size_t kept = std::min(length, size - 1);
-            std::memcpy(buffer, text, kept);
-            buffer[kept] = '\0';
-            return static_cast<int>(length);
-        }
-    }
-    return std::vsnprintf(buffer, size, format, arguments);
 }
 
 }  // namespace
@@ -131,11 +108,10 @@ using namespace kd508;
 int KD508_text(int colour, int x, int y, int point_size, const char* format, ...) {
     // A text longer than 1023 characters is cut to the buffer; the count the formatting produced
     // is still the result.
-    char buffer[text_buffer_size];
-    buffer[0] = '\0';
+    char buffer[printf_buffer_size];
     va_list arguments;
     va_start(arguments, format);
-    const int formatted = format_text(buffer, sizeof buffer, format, arguments);
+    const int formatted = format_text(buffer, format, arguments);
     va_end(arguments);
     text_operation(colour, x, y, point_size, buffer);
     return formatted;

@@ -31,6 +31,10 @@ namespace kd508 {
 
 namespace {
 
+// The rows of a line's strip whose last-column pixels are carried down as the log scrolls; a
+// line of the log's font is far shorter.
+constexpr int carried_rows_limit = 1024;
+
 int next_slot(int slot) { return (slot + 1) % log_ring_size; }
 
 // Keeps a copy of text in the ring, freeing the oldest line when all slots are taken. The block
@@ -170,8 +174,8 @@ void scroll_in_lines_whole_width(const LogSurface& log, int drawn) {
     // there: none of these lines reaches that column, so it is the bottom strip's as it is now.
     const int last_column = log.client.right - 1;
     const int bottom_strip = log.client.bottom - log.line_height;
-    COLORREF carried[printf_buffer_size];
-    const int carried_rows = std::min(log.line_height, printf_buffer_size);
+    COLORREF carried[carried_rows_limit];
+    const int carried_rows = std::min(log.line_height, carried_rows_limit);
     for (int row = 0; row < carried_rows; ++row) carried[row] = GetPixel(log.surface, last_column, bottom_strip + row);
 
     ScrollDC(log.surface, 0, -drawn * log.line_height, nullptr, nullptr, nullptr, nullptr);
@@ -307,10 +311,9 @@ int KD508_printf(const char* format, ...) {
     // The buffer holds 1023 characters; a longer message is cut there, and the count the
     // formatting produced is still returned.
     char buffer[printf_buffer_size];
-    buffer[0] = '\0';
     va_list arguments;
     va_start(arguments, format);
-    const int formatted = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+    const int formatted = format_text(buffer, format, arguments);
     va_end(arguments);
 
     // Before the line is kept or painted: painting takes the newline off in place.

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "../platform/win32.h"
+#include "formatted_text.h"
 
 namespace kd508 {
 
-inline constexpr int printf_buffer_size = 1024;
 inline constexpr int log_left_margin = 5;  // client pixels between the window's edge and a line
 
 // Scrolls the text window up by one line and draws line at its bottom. A trailing newline is

@@ -123,11 +123,9 @@ protected:
         return end;
     }
 
-    // The builds' ellipses differ in single pixels along their edges (the Windows build's small
-    // circles take in a few more border pixels), so the frames are the same when every pixel that
-    // differs is explained by an edge one pixel away: each image shows the other's colour within
-    // one pixel of it. A bug one step off, another colour, a hop or a figure that rose further
-    // all leave pixels with no such neighbour.
+    // The walk area must match the other build's frame pixel for pixel: both builds rasterize
+    // every shape in it by the same rules, so any pixel that differs is a fault, or a walk in
+    // another state: a bug one step off, another colour, a hop or a figure that rose further.
     ::testing::AssertionResult same_frame(const Image& actual, const fs::path& expected_png) {
         Image expected;
         if (!bugwalk::testing::read_png(expected_png.string(), expected)) {

@@ -19,6 +19,7 @@
 #include "font/face_library.h"
 #include "font/glyph_blend.h"
 #include "font/sized_font.h"
+#include "core/platform_state.h"
 #include "core/windows_1252.h"
 
 namespace kd508::font {
@@ -73,6 +74,33 @@ TEST(FaceLibrary, OpensEachFileOnceForTheProcess) {
         sized_font(FontRequest{-(i % 40) - 1, i % 2 == 0, "KD508-font"});
     }
     EXPECT_EQ(face_files_opened(), opened);
+}
+
+TEST(FaceLibrary, AResetOfTheLayerClosesItsFacesAndLetsItsGlyphsGo) {
+    // Each reset must leave the font layer as a process start does: a reset that kept the faces
+    // or the glyphs would carry one test case's fonts into the next.
+    const auto draw_once = [] {
+        SizedFont& font = sans(-20);
+        font.glyph('R');
+        return font.metrics().cell_height;
+    };
+    platform::reset_platform(nullptr);
+    const int cell_height = draw_once();
+    const auto opened = face_files_opened();
+    const auto rendered = glyphs_rendered();
+    const auto held = glyph_coverage_held();
+    ASSERT_GT(opened, 0);
+    ASSERT_GT(held, std::size_t{0});
+
+    platform::reset_platform(nullptr);
+    EXPECT_EQ(face_files_opened(), 0);
+    EXPECT_EQ(glyphs_rendered(), 0);
+    EXPECT_EQ(glyph_coverage_held(), std::size_t{0});
+    // The same request opens its face and renders its glyph afresh, to the same measures.
+    EXPECT_EQ(draw_once(), cell_height);
+    EXPECT_EQ(face_files_opened(), opened);
+    EXPECT_EQ(glyphs_rendered(), rendered);
+    EXPECT_EQ(glyph_coverage_held(), held);
 }
 
 // The descriptors open on `path`.

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "headless/headless_driver.h"
+#include "user/input_sink.h"
+#include "user/menu.h"
+#include "user/window.h"
 #include "win32_subset.h"
 
 namespace {
@@ -90,6 +94,47 @@ TEST_F(Menus, CheckMenuItemReturnsThePreviousStateOrMinusOne) {
     // Only the check mark changes.
     EXPECT_EQ(CheckMenuItem(bar, 11, MF_CHECKED), static_cast<DWORD>(MF_UNCHECKED));
     EXPECT_EQ(GetMenuState(bar, 11, MF_BYCOMMAND), static_cast<UINT>(MF_GRAYED | MF_CHECKED));
+}
+
+TEST_F(Menus, ACommandNamesTheFirstItemDepthFirstThatItsFlagsDoNotHide) {
+    using kd508::platform::find_command_item;
+    // The same command twice: grayed in a pop-up first, then enabled on the bar after it; the
+    // separator carries a command as well.
+    AppendMenuA(nested, MF_GRAYED, 40, "Early");
+    AppendMenuA(bar, MF_STRING, 40, "Late");
+    AppendMenuA(file, MF_SEPARATOR, 41, nullptr);
+
+    const auto* early = find_command_item(bar, 40);
+    ASSERT_NE(early, nullptr);
+    EXPECT_EQ(early->label, "Early");
+    const auto* late = find_command_item(bar, 40, MF_GRAYED | MF_DISABLED);
+    ASSERT_NE(late, nullptr);
+    EXPECT_EQ(late->label, "Late");
+    EXPECT_EQ(find_command_item(nested, 40, MF_GRAYED), nullptr) << "only the tree below the root";
+
+    EXPECT_NE(find_command_item(file, 41), nullptr);
+    EXPECT_EQ(find_command_item(file, 41, MF_SEPARATOR), nullptr);
+    EXPECT_EQ(find_command_item(bar, 404), nullptr);
+    EXPECT_EQ(find_command_item(nullptr, 10), nullptr);
+    // A pop-up item is never the answer, whatever its identifier.
+    EXPECT_EQ(find_command_item(bar, not_found), nullptr);
+}
+
+TEST_F(Menus, APresenterCanChooseOnlyTheCommandsTheBarOffers) {
+    // What a presenter reports is checked against the bar: its own menu may be stale, or show
+    // an item the program has since grayed.
+    AppendMenuA(file, MF_SEPARATOR, 41, nullptr);
+    ASSERT_TRUE(SetMenu(window, bar));
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {}
+
+    const auto id = kd508::platform::find_window(window)->presenter_id;
+    for (unsigned command : {11u, 41u, 404u, 30u, 10u}) kd508::platform::layer_input_sink().menu_chosen(id, command);
+    std::vector<WPARAM> chosen;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_COMMAND) chosen.push_back(message.wParam);
+    }
+    EXPECT_EQ(chosen, (std::vector<WPARAM>{30, 10}));
 }
 
 TEST_F(Menus, PopUpsThatWouldMakeALoopAreRefused) {

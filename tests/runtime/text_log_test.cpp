@@ -1,9 +1,11 @@
 // The message ring and the text window: what is kept, what is drawn, and the logging switch.
 #include <algorithm>
+#include <cstdarg>
 #include <string>
 #include <vector>
 
 #include "drawing_fixture.h"
+#include "../../runtime/src/formatted_text.h"
 #include "../../runtime/src/run_menu.h"
 #include "../../runtime/src/text_log.h"
 
@@ -313,6 +315,40 @@ TEST(TextLogBeforeOpen, LoggingIsRefusedAndMessagesAreOnlyKept) {
     EXPECT_EQ(KD508_printf("early %s\n", "bird"), 11);
     EXPECT_THAT(ring_lines(), ElementsAre("early bird\n"));
     empty_ring();
+}
+
+// The shortcut for a lone string must give what vsnprintf gives: the same bytes, cut at the same
+// place, and the same count.
+struct Formatted {
+    std::string text;
+    int count = 0;
+};
+
+Formatted formatted(const char* format, ...) {
+    char buffer[printf_buffer_size];
+    va_list arguments;
+    va_start(arguments, format);
+    const int count = format_text(buffer, format, arguments);
+    va_end(arguments);
+    return {buffer, count};
+}
+
+TEST(FormattedText, ALoneStringReadsAsVsnprintfWouldFormatIt) {
+    const std::string exact(printf_buffer_size - 1, 'e');
+    const std::string over(printf_buffer_size, 'o');
+    EXPECT_EQ(formatted("%s", exact.c_str()).text, exact);
+    EXPECT_EQ(formatted("%s", exact.c_str()).count, 1023);
+    EXPECT_EQ(formatted("%s", over.c_str()).text, over.substr(0, 1023));
+    EXPECT_EQ(formatted("%s", over.c_str()).count, 1024);
+    EXPECT_EQ(formatted("%s", "").text, "");
+    EXPECT_EQ(formatted("%s", "").count, 0);
+    // A null string is left to the C library, which writes it as "(null)".
+    const char* nothing = nullptr;
+    EXPECT_EQ(formatted("%s", nothing).text, "(null)");
+    EXPECT_EQ(formatted("%s", nothing).count, 6);
+    EXPECT_EQ(formatted("%s!", over.c_str()).text, over.substr(0, 1023));
+    EXPECT_EQ(formatted("%s!", over.c_str()).count, 1025);
+    EXPECT_EQ(formatted("%d-%s", 7, "x").text, "7-x");
 }
 
 }  // namespace

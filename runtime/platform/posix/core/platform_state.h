@@ -18,6 +18,10 @@
 #include "presenter.h"
 #include "win32_subset.h"
 
+namespace kd508::font {
+struct FontState;  // font/font_state.h
+}
+
 namespace kd508::platform {
 
 // ---- windows -------------------------------------------------------------------------------
@@ -221,6 +225,19 @@ struct MenuSection {
     HandlePool<Menu, HandleKind::menu> menus;
 };
 
+// ---- fonts ---------------------------------------------------------------------------------
+
+struct FontStateDeleter {
+    void operator()(font::FontState* state) const;
+};
+
+// The faces, sized fonts and glyphs of the font layer (font/font_state.h), made on the first text
+// call. The section is held through a pointer so that this record does not bring FreeType's and
+// fontconfig's declarations into every file of the layer.
+struct FontSection {
+    std::unique_ptr<font::FontState, FontStateDeleter> state;
+};
+
 // ---- global memory -------------------------------------------------------------------------
 
 struct GlobalBlock {
@@ -266,6 +283,7 @@ struct PlatformState {
     QueueSection queue;
     GdiSection gdi;
     MenuSection menus;
+    FontSection fonts;
     MemorySection memory;
     RunSection run;
 };

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "font/face_file.h"
+#include "font/font_state.h"
 
 namespace kd508::font {
 
@@ -48,6 +49,8 @@ std::string lower_case(std::string_view text) {
 }
 
 std::string file_key(const FontFile& file) { return file.path + '#' + std::to_string(file.index); }
+
+}  // namespace
 
 class FaceLibrary {
 public:
@@ -231,17 +234,16 @@ private:
     std::int64_t files_opened_ = 0;
 };
 
-FaceLibrary& library() {
-    static FaceLibrary instance;
-    return instance;
-}
+void FaceLibraryDeleter::operator()(FaceLibrary* library) const { delete library; }
 
-}  // namespace
+std::unique_ptr<FaceLibrary, FaceLibraryDeleter> open_face_library() {
+    return std::unique_ptr<FaceLibrary, FaceLibraryDeleter>(new FaceLibrary);
+}
 
 const Face* find_face(std::string_view face_name, bool fixed_pitch) {
-    return library().find(face_name, fixed_pitch);
+    return font_state().faces->find(face_name, fixed_pitch);
 }
 
-std::int64_t face_files_opened() { return library().files_opened(); }
+std::int64_t face_files_opened() { return font_state().faces->files_opened(); }
 
 }  // namespace kd508::font

@@ -1,10 +1,10 @@
-// The font files of the process: found through fontconfig, opened with FreeType once, and kept
-// open until the process ends. The cache lives outside the layer's state record on purpose: a
-// reset of the layer drops fonts (GDI objects) but never the faces behind them, so creating and
-// deleting a font for every text call costs no file access.
+// The font files of the layer: found through fontconfig, opened with FreeType once, and kept
+// open until the layer is reset (font/font_state.h). Fonts (GDI objects) are created and deleted
+// for every text call; the faces behind them stay, so such a call costs no file access.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,8 +37,16 @@ struct Face {
 // scalable face the result is null (text then measures but draws no ink).
 const Face* find_face(std::string_view face_name, bool fixed_pitch);
 
-// How many font files this process has opened so far; tests use it to prove that fonts created
-// per call never reopen a file.
+// How many font files the layer has opened since it was last reset; tests use it to prove that
+// fonts created per call never reopen a file.
 std::int64_t face_files_opened();
+
+// The open faces and what each request resolved to; its FreeType and fontconfig handles stay
+// inside face_library.cpp.
+class FaceLibrary;
+struct FaceLibraryDeleter {
+    void operator()(FaceLibrary* library) const;
+};
+std::unique_ptr<FaceLibrary, FaceLibraryDeleter> open_face_library();
 
 }  // namespace kd508::font

@@ -7,12 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <map>
 #include <memory>
-#include <string>
-#include <tuple>
 
 #include "font/face_library.h"
+#include "font/font_state.h"
 #include "core/windows_1252.h"
 
 namespace kd508::font {
@@ -44,45 +42,12 @@ constexpr std::uint8_t full_coverage = 0xFF;
 constexpr std::size_t cache_entry_limit = 256;
 constexpr std::size_t cache_coverage_limit = 16u << 20;
 
-std::int64_t rendered_count = 0;
-// The coverage every kept glyph of every sized font holds. The sizes alone do not bound it: one
-// size at the largest height holds up to a megabyte per byte drawn.
-std::size_t held_coverage = 0;
-
-using CacheKey = std::tuple<const Face*, int, bool>;
-using FontCache = std::map<CacheKey, std::unique_ptr<SizedFont>>;
-
-// The sized fonts made so far. Reached first after the face library, so that it is destroyed
-// first at exit and gives its sizes back while their faces are still open.
-FontCache& font_cache() {
-    static FontCache cache;
-    return cache;
-}
-
-// The request the last text call made and the sized font it got. A program draws its text in a
-// few sizes, often one call after another in the same one, and finding the face and the size
-// again costs more than drawing a short label; kept until the cache starts afresh.
-struct LastRequest {
-    int height = 0;
-    bool fixed_pitch = false;
-    std::string face_name;
-    SizedFont* font = nullptr;
-
-    bool is(const FontRequest& request) const {
-        return font && height == request.height && fixed_pitch == request.fixed_pitch && face_name == request.face_name;
-    }
-};
-
-LastRequest& last_request() {
-    static LastRequest last;
-    return last;
-}
-
 int rounded(double value) { return static_cast<int>(std::lround(value)); }
 
 }  // namespace
 
-SizedFont::SizedFont(const Face* face, int requested_height, bool uniform_advances) : face_(face) {
+SizedFont::SizedFont(FontState& owner, const Face* face, int requested_height, bool uniform_advances)
+    : owner_(owner), face_(face) {
     const double units_per_em = face ? face->units_per_em : 1.0;
     const double ascent_units = face ? face->cell_ascent : faceless_ascent_share;
     const double descent_units = face ? face->cell_descent : 1.0 - faceless_ascent_share;
@@ -135,7 +100,7 @@ SizedFont::SizedFont(const Face* face, int requested_height, bool uniform_advanc
 }
 
 SizedFont::~SizedFont() {
-    held_coverage -= coverage_bytes_;
+    owner_.held_coverage -= coverage_bytes_;
     if (size_) FT_Done_Size(size_);
 }
 
@@ -144,15 +109,15 @@ const Glyph& SizedFont::render_and_keep(unsigned char byte) {
     // Past the limit every kept glyph is let go before another is made, so the coverage held
     // never exceeds the limit by more than one glyph. Callers use one glyph at a time, so no
     // glyph in use is let go.
-    if (held_coverage > cache_coverage_limit) {
-        for (const auto& [ignored, font] : font_cache()) font->forget_glyphs();
+    if (owner_.held_coverage > cache_coverage_limit) {
+        for (const auto& [ignored, font] : owner_.sized_fonts) font->forget_glyphs();
         forget_glyphs();
     }
     render(byte, slot);
     rendered_[byte] = true;
     coverage_bytes_ += slot.coverage.size();
-    held_coverage += slot.coverage.size();
-    ++rendered_count;
+    owner_.held_coverage += slot.coverage.size();
+    ++owner_.glyphs_rendered;
     return slot;
 }
 
@@ -162,7 +127,7 @@ void SizedFont::forget_glyphs() {
         glyphs_[byte] = Glyph{};
         rendered_[byte] = false;
     }
-    held_coverage -= coverage_bytes_;
+    owner_.held_coverage -= coverage_bytes_;
     coverage_bytes_ = 0;
 }
 
@@ -219,27 +184,25 @@ void SizedFont::render(unsigned char byte, Glyph& out) {
 }
 
 SizedFont& sized_font(const FontRequest& request) {
-    LastRequest& last = last_request();
+    FontState& state = font_state();
+    LastRequest& last = state.last;
     if (last.is(request)) return *last.font;
     long long height = request.height == 0 ? default_cell_height : request.height;
     height = std::clamp<long long>(height, -largest_height, largest_height);
 
-    // The face library is reached before the cache exists, so that the cache, made later, is
-    // destroyed first at exit and gives its sizes back while their faces are still open.
     const Face* face = find_face(request.face_name, request.fixed_pitch);
-    FontCache& cache = font_cache();
-
     // A fixed-pitch request keeps one advance for every character when it got the monospace
     // default; a named face keeps its own pitch.
     const bool uniform_advances =
         !face || face->fixed_width || (request.fixed_pitch && face == find_face("", true));
-    const CacheKey key{face, static_cast<int>(height), uniform_advances};
+    const SizedFontKey key{face, static_cast<int>(height), uniform_advances};
+    auto& cache = state.sized_fonts;
     SizedFont* font = nullptr;
     if (const auto known = cache.find(key); known != cache.end()) {
         font = known->second.get();
     } else {
         if (cache.size() >= cache_entry_limit) cache.clear();
-        auto made = std::make_unique<SizedFont>(face, static_cast<int>(height), uniform_advances);
+        auto made = std::make_unique<SizedFont>(state, face, static_cast<int>(height), uniform_advances);
         font = made.get();
         cache.emplace(key, std::move(made));
     }
@@ -250,9 +213,9 @@ SizedFont& sized_font(const FontRequest& request) {
     return *font;
 }
 
-std::int64_t glyphs_rendered() { return rendered_count; }
+std::int64_t glyphs_rendered() { return font_state().glyphs_rendered; }
 
-std::size_t glyph_coverage_held() { return held_coverage; }
+std::size_t glyph_coverage_held() { return font_state().held_coverage; }
 
 std::size_t glyph_coverage_limit() { return cache_coverage_limit; }
 

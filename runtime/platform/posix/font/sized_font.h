@@ -14,6 +14,7 @@ struct FT_SizeRec_;
 namespace kd508::font {
 
 struct Face;
+struct FontState;
 
 // What CreateFontA asked for, as far as the choice of face and size goes.
 struct FontRequest {
@@ -57,8 +58,9 @@ struct Glyph {
 class SizedFont {
 public:
     // A height already normalised (non-zero, within largest_height); uniform_advances gives
-    // every character the advance of the widest letter.
-    SizedFont(const Face* face, int requested_height, bool uniform_advances);
+    // every character the advance of the widest letter. The font's glyphs count towards the
+    // coverage its owner holds, and the owner outlives it.
+    SizedFont(FontState& owner, const Face* face, int requested_height, bool uniform_advances);
     ~SizedFont();
     SizedFont(const SizedFont&) = delete;
     SizedFont& operator=(const SizedFont&) = delete;
@@ -77,6 +79,7 @@ private:
     const Glyph& render_and_keep(unsigned char byte);
     void render(unsigned char byte, Glyph& glyph);
 
+    FontState& owner_;
     const Face* face_;
     FT_SizeRec_* size_ = nullptr;
     double em_pixels_ = 0;
@@ -92,7 +95,7 @@ private:
 // made, so every text call looks its font up afresh.
 SizedFont& sized_font(const FontRequest& request);
 
-// Glyphs rendered by this process so far; a glyph drawn twice at one size counts once while the
+// Glyphs rendered since the layer was last reset; a glyph drawn twice at one size counts once while the
 // kept glyphs stay within their limit.
 std::int64_t glyphs_rendered();
 

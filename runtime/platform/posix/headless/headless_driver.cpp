@@ -4,6 +4,7 @@
 
 #include "gdi/deferred_copy.h"
 #include "user/keyboard.h"
+#include "user/menu.h"
 #include "core/platform_state.h"
 #include "user/window.h"
 #include "headless_presenter.h"
@@ -59,16 +60,7 @@ std::vector<MenuItemState> items_of(HMENU handle) {
 }
 
 const platform::MenuItem* command_item(HMENU handle, UINT command) {
-    const platform::Menu* menu = platform::platform_state().menus.menus.find(handle);
-    if (!menu) return nullptr;
-    for (const platform::MenuItem& item : menu->items) {
-        if (item.flags & MF_POPUP) {
-            if (const platform::MenuItem* found = command_item(item.popup, command)) return found;
-        } else if (!(item.flags & MF_SEPARATOR) && item.id == command) {
-            return &item;
-        }
-    }
-    return nullptr;
+    return platform::find_command_item(handle, command, MF_SEPARATOR);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "keyboard.h"
+#include "menu.h"
 #include "core/platform_state.h"
 #include "queue.h"
 #include "window.h"
@@ -17,17 +18,9 @@ inline constexpr int coordinate_max = 32767;
 
 inline constexpr WPARAM left_button_flag = 0x0001;  // MK_LBUTTON
 
-bool command_can_be_chosen(HMENU handle, unsigned command) {
-    const Menu* menu = platform_state().menus.menus.find(handle);
-    if (!menu) return false;
-    for (const MenuItem& item : menu->items) {
-        if (item.flags & MF_POPUP) {
-            if (command_can_be_chosen(item.popup, command)) return true;
-        } else if (!(item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED)) && item.id == command) {
-            return true;
-        }
-    }
-    return false;
+// A menu offers a command when an item with it is neither a separator nor grayed or disabled.
+bool command_can_be_chosen(HMENU menu, unsigned command) {
+    return find_command_item(menu, command, MF_SEPARATOR | MF_GRAYED | MF_DISABLED) != nullptr;
 }
 
 class LayerInputSink final : public InputSink {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "menu.h"
+
 #include "core/platform_state.h"
 #include "window.h"
 
@@ -46,14 +48,15 @@ int menu_depth(HMENU root, int depth = 0) {
     return deepest;
 }
 
-// The item that a command identifier names, searching pop-ups before the items after them.
-MenuItem* find_item_by_command(HMENU handle, UINT command, int depth = 0) {
+MenuItem* find_command_item_below(HMENU handle, UINT_PTR command, UINT excluded_flags, int depth) {
     Menu* menu = find_menu(handle);
     if (!menu || depth >= max_menu_depth) return nullptr;
     for (MenuItem& item : menu->items) {
         if (is_popup_item(item)) {
-            if (MenuItem* found = find_item_by_command(item.popup, command, depth + 1)) return found;
-        } else if (item.id == command) {
+            if (MenuItem* found = find_command_item_below(item.popup, command, excluded_flags, depth + 1)) {
+                return found;
+            }
+        } else if (item.id == command && (item.flags & excluded_flags) == 0) {
             return &item;
         }
     }
@@ -61,7 +64,7 @@ MenuItem* find_item_by_command(HMENU handle, UINT command, int depth = 0) {
 }
 
 MenuItem* find_item(HMENU handle, UINT item, UINT flags) {
-    if ((flags & MF_BYPOSITION) == 0) return find_item_by_command(handle, item);
+    if ((flags & MF_BYPOSITION) == 0) return find_command_item(handle, item);
     Menu* menu = find_menu(handle);
     if (!menu || item >= menu->items.size()) return nullptr;
     return &menu->items[item];
@@ -91,6 +94,10 @@ void destroy_menu_tree(HMENU handle, int depth) {
 }
 
 }  // namespace
+
+MenuItem* kd508::platform::find_command_item(HMENU root, UINT_PTR command, UINT excluded_flags) {
+    return find_command_item_below(root, command, excluded_flags, 0);
+}
 
 HMENU WINAPI CreateMenu(void) {
     return static_cast<HMENU>(platform_state().menus.menus.insert(std::make_unique<Menu>()));
