@@ -69,10 +69,10 @@ struct Window {
     std::vector<PendingFill> shown_solid;
     std::optional<DeferredCopy> deferred_copy;  // to be made before client's pixels are read or drawn on
 
-    // The update region, kept as one rectangle in client coordinates.
+    // The update region, kept as one box in client coordinates.
     bool needs_paint = false;
     bool needs_erase = false;
-    RECT invalid{0, 0, 0, 0};
+    raster::Box invalid;
 };
 
 struct WindowingSection {
