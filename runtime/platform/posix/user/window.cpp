@@ -78,6 +78,8 @@ void apply_client_size(HWND handle, int width, int height) {
         make_waiting_copy(handle);  // its pixels are dropped next, but its source may wait on it
         window->client = PixelBuffer(width, height);
         window->shown_solid.clear();
+        // What was left to paint of the old client area can only be painted where the new one is.
+        window->invalid = window->invalid.intersected(kd508::raster::bounds_of(window->client.surface()));
         window->geometry.client_width = width;
         window->geometry.client_height = height;
         // The presenter must let go of the old buffer before it paints again.
