@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
 
 #include "surface.h"
 
@@ -17,16 +16,8 @@ struct Point {
     std::int64_t y = 0;
 };
 
-// a + b, held at the nearest end of the 64-bit range instead of wrapping: a box grown or moved
-// past the range keeps its order rather than turning inside out.
-constexpr std::int64_t saturated_sum(std::int64_t a, std::int64_t b) {
-    std::int64_t sum = 0;
-    if (!__builtin_add_overflow(a, b, &sum)) return sum;
-    return b > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
-}
-
-// Right and bottom are exclusive. Every operation that can find no pixels returns Box{}, so
-// that an empty result compares equal whatever produced it.
+// Right and bottom are exclusive. A box whose right is not past its left, or whose bottom is not
+// below its top, is empty wherever its corners are: ask empty(), not whether it equals Box{}.
 struct Box {
     std::int64_t left = 0;
     std::int64_t top = 0;
@@ -47,11 +38,11 @@ struct Box {
         return left <= inner.left && top <= inner.top && inner.right <= right && inner.bottom <= bottom;
     }
 
-    // The pixels both boxes cover: every clip of the layer is this.
+    // The pixels both boxes cover, empty when they share none: every clip of the layer is this.
+    // It is four comparisons and nothing else, as the rasterizer clips every span with it.
     constexpr Box intersected(const Box& other) const {
-        const Box both{left > other.left ? left : other.left, top > other.top ? top : other.top,
-                       right < other.right ? right : other.right, bottom < other.bottom ? bottom : other.bottom};
-        return both.empty() ? Box{} : both;
+        return Box{left > other.left ? left : other.left, top > other.top ? top : other.top,
+                   right < other.right ? right : other.right, bottom < other.bottom ? bottom : other.bottom};
     }
 
     // The smallest box holding both; an empty box adds nothing.
@@ -63,20 +54,13 @@ struct Box {
     }
 
     // The box with `by` more pixels on every side; a negative `by` takes pixels away, and a box
-    // shrunk past its middle is empty.
-    constexpr Box grown(std::int64_t by) const {
-        const std::int64_t less = by == std::numeric_limits<std::int64_t>::min()
-                                      ? std::numeric_limits<std::int64_t>::max()
-                                      : -by;
-        const Box wider{saturated_sum(left, less), saturated_sum(top, less), saturated_sum(right, by),
-                        saturated_sum(bottom, by)};
-        return wider.empty() ? Box{} : wider;
-    }
+    // shrunk past its middle is empty. Plain sums, as every shape grows its box by its pen: the
+    // sides and `by` stay within 2^62, which 32-bit coordinates and pen widths always do.
+    constexpr Box grown(std::int64_t by) const { return Box{left - by, top - by, right + by, bottom + by}; }
 
-    // The same pixels dx to the right and dy down.
+    // The same pixels dx to the right and dy down, within the same range as grown().
     constexpr Box moved(std::int64_t dx, std::int64_t dy) const {
-        return Box{saturated_sum(left, dx), saturated_sum(top, dy), saturated_sum(right, dx),
-                   saturated_sum(bottom, dy)};
+        return Box{left + dx, top + dy, right + dx, bottom + dy};
     }
 
     constexpr bool operator==(const Box&) const = default;

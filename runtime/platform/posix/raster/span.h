@@ -102,7 +102,9 @@ inline void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pix
 inline void fill_span_clipped(const Surface& surface, std::int64_t y, std::int64_t x_begin, std::int64_t x_end,
                               Pixel colour) {
     if (y < 0 || y >= surface.height) return;  // first, so that y + 1 cannot overflow
-    const Box clipped = Box{x_begin, y, x_end, y + 1}.intersected(bounds_of(surface));
+    // The span is clipped against row y of the surface rather than all of it: the rows are
+    // already known to match, and the compiler then leaves them out of the comparison.
+    const Box clipped = Box{x_begin, y, x_end, y + 1}.intersected(Box{0, y, surface.width, y + 1});
     if (clipped.empty()) return;
     fill_span(surface, static_cast<int>(y), static_cast<int>(clipped.left), static_cast<int>(clipped.right), colour);
 }
