@@ -29,6 +29,9 @@ TEST(BoxTest, IntersectedKeepsSharedPixelsAndGivesOneEmptyBoxForNone) {
     EXPECT_TRUE(a.intersected(Box{10, 10, 11, 11}).empty());
     EXPECT_TRUE(a.intersected(Box{0, -5, 10, 0}).empty());
     EXPECT_FALSE(a.overlaps(Box{0, 10, 10, 20}));
+    EXPECT_FALSE(a.overlaps(Box{-5, 0, 0, 10}));
+    EXPECT_FALSE(a.overlaps(Box{0, -5, 10, 0}));
+    EXPECT_FALSE(a.overlaps(Box{10, 0, 15, 10}));
     EXPECT_TRUE(a.overlaps(Box{9, 9, 10, 10}));
     // An empty or inside-out box clips everything away, whatever its corners.
     EXPECT_TRUE(a.intersected(Box{3, 3, 3, 8}).empty());
