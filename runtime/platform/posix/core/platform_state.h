@@ -81,10 +81,10 @@ struct Window {
 
     WindowSurface surface;  // the client area's pixels
 
-    // The update region, kept as one rectangle in client coordinates.
+    // The update region, kept as one box in client coordinates.
     bool needs_paint = false;
     bool needs_erase = false;
-    RECT invalid{0, 0, 0, 0};
+    raster::Box invalid;
 };
 
 struct WindowingSection {

@@ -15,7 +15,7 @@ struct ChangedBounds {
     raster::Box box;
 
     void add(std::int64_t row, std::int64_t first, std::int64_t last) {
-        box = raster::united(box, raster::Box{first, row, last + 1, row + 1});
+        box = box.united(raster::Box{first, row, last + 1, row + 1});
     }
 };
 
@@ -122,8 +122,7 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
     add_band_edges(band_edges, area);
     for (const PendingFill& fill : source_pending) {
         const raster::Box& box = fill.device_box;
-        const raster::Box moved = raster::intersection(
-            raster::Box{box.left - shift_x, box.top - shift_y, box.right - shift_x, box.bottom - shift_y}, area);
+        const raster::Box moved = box.moved(-shift_x, -shift_y).intersected(area);
         if (moved.empty()) continue;
         solid.push_back(PendingFill{moved, fill.colour});
         add_band_edges(band_edges, moved);
@@ -165,9 +164,9 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
 }
 
 void forget_shown_solid(WindowSurface& window, const raster::Box& device_area) {
-    const raster::Box reach = raster::grown(device_area, drawing_overreach);
+    const raster::Box reach = device_area.grown(drawing_overreach);
     std::erase_if(window.shown_solid,
-                  [&reach](const PendingFill& fill) { return raster::overlaps(fill.device_box, reach); });
+                  [&reach](const PendingFill& fill) { return fill.device_box.overlaps(reach); });
 }
 
 }  // namespace kd508::platform

@@ -79,8 +79,7 @@ void copy_to_window(WindowSurface& window, const raster::Surface& from, std::spa
     const raster::Box changed = copy_changed_pixels(window.client.surface(), window.shown_solid, from, source_pending,
                                                     area, shift_x, shift_y, now_shown);
     if (!changed.empty()) {
-        note_window_drawn(window, RECT{static_cast<LONG>(changed.left), static_cast<LONG>(changed.top),
-                                       static_cast<LONG>(changed.right), static_cast<LONG>(changed.bottom)});
+        note_window_drawn(window, changed);
     }
     // Reported first: what the copy wrote is what the window now shows, not a change to forget.
     window.shown_solid.swap(now_shown);
@@ -91,7 +90,7 @@ void defer_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle
                 std::int64_t shift_y) {
     if (window.deferred_copy) {
         // A copy over all of the waiting one's area makes it pointless; any other is made first.
-        if (raster::contains(area, window.deferred_copy->area)) {
+        if (area.contains(window.deferred_copy->area)) {
             forget_waiting_copy(window_handle, *window.deferred_copy);
             window.deferred_copy.reset();
         } else {

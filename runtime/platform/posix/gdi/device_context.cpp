@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "changed_pixel_copy.h"
+#include "core/win32_rect.h"
+#include "raster/box_move.h"
 #include "deferred_copy.h"
 #include "gdi_objects.h"
 #include "core/layer_counters.h"
@@ -45,18 +47,6 @@ bool remove_device_context(HDC handle) {
     return true;
 }
 
-// The intersection of [left, right) x [top, bottom) with the surface, or an empty rectangle.
-RECT clip_to(const kd508::raster::Surface& surface, std::int64_t left, std::int64_t top, std::int64_t right,
-             std::int64_t bottom) {
-    RECT clipped{static_cast<LONG>(std::clamp<std::int64_t>(left, 0, surface.width)),
-                 static_cast<LONG>(std::clamp<std::int64_t>(top, 0, surface.height)),
-                 static_cast<LONG>(std::clamp<std::int64_t>(right, 0, surface.width)),
-                 static_cast<LONG>(std::clamp<std::int64_t>(bottom, 0, surface.height))};
-    if (clipped.right < clipped.left) clipped.right = clipped.left;
-    if (clipped.bottom < clipped.top) clipped.bottom = clipped.top;
-    return clipped;
-}
-
 }  // namespace
 
 
@@ -87,19 +77,26 @@ kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, co
     return target_surface(dc);
 }
 
-void kd508::platform::note_drawn(DeviceContext& dc, const RECT& area) {
+void kd508::platform::note_drawn(DeviceContext& dc, const kd508::raster::Box& area) {
     if (dc.target != DeviceContext::Target::window) return;
     if (WindowSurface* window = find_window_surface(dc.window)) note_window_drawn(*window, area);
 }
 
-void kd508::platform::note_window_drawn(WindowSurface& window, const RECT& area) {
-    if (area.right <= area.left || area.bottom <= area.top) return;
-    forget_shown_solid(window, kd508::raster::Box{area.left, area.top, area.right, area.bottom});
+void kd508::platform::note_window_drawn(WindowSurface& window, const kd508::raster::Box& area) {
+    if (area.empty()) return;
+    forget_shown_solid(window, area);
+    show_client_change(window, area);
+}
+
+void kd508::platform::show_client_change(WindowSurface& window, const kd508::raster::Box& area) {
     Presenter* presenter = platform_state().presenter.get();
     if (!presenter) return;
     const ClientImage image{window.client.pixels.data(), window.client.width, window.client.height,
                             window.client.width};
-    presenter->client_changed(window.presenter_id, image, ClientArea{area.left, area.top, area.right, area.bottom});
+    // The area lies on the client pixels, whose sides are ints.
+    presenter->client_changed(window.presenter_id, image,
+                              ClientArea{static_cast<int>(area.left), static_cast<int>(area.top),
+                                         static_cast<int>(area.right), static_cast<int>(area.bottom)});
 }
 
 HDC kd508::platform::create_window_device_context(HWND window, bool from_begin_paint) {
@@ -149,24 +146,15 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     // Clip the destination rectangle to both surfaces, moving the source with it.
     const std::int64_t shift_x = std::int64_t{source_x} - x;
     const std::int64_t shift_y = std::int64_t{source_y} - y;
-    std::int64_t left = std::max<std::int64_t>({x, 0, -shift_x});
-    std::int64_t top = std::max<std::int64_t>({y, 0, -shift_y});
-    std::int64_t right = std::min<std::int64_t>({std::int64_t{x} + width, to.width, from.width - shift_x});
-    std::int64_t bottom = std::min<std::int64_t>({std::int64_t{y} + height, to.height, from.height - shift_y});
-    if (right <= left || bottom <= top) return TRUE;
+    const kd508::raster::Box area = kd508::raster::Box{x, y, std::int64_t{x} + width, std::int64_t{y} + height}
+                                        .intersected(kd508::raster::bounds_of(to))
+                                        .intersected(kd508::raster::bounds_of(from).moved(-shift_x, -shift_y));
+    if (area.empty()) return TRUE;
 
     const bool same_surface = to.pixels == from.pixels;
     if (same_surface) {
         if (source_bitmap) settle_all_pending_fills(*source_bitmap);
-        for (std::int64_t row = top; row < bottom; ++row) {
-            // Overlapping copies within one surface go in the direction that reads before it writes.
-            const std::int64_t y_out = shift_y < 0 ? bottom - 1 - (row - top) : row;
-            auto* out = to.row(static_cast<int>(y_out)) + left;
-            const auto* in = from.row(static_cast<int>(y_out + shift_y)) + (left + shift_x);
-            std::memmove(out, in, static_cast<std::size_t>(right - left) * sizeof(kd508::raster::Pixel));
-        }
-        note_drawn(*target, RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
-                                 static_cast<LONG>(bottom)});
+        note_drawn(*target, kd508::raster::move_box(to, area.moved(shift_x, shift_y), -shift_x, -shift_y));
         return TRUE;
     }
     // A program that redraws its whole picture and copies it to its window every frame changes
@@ -174,7 +162,6 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     // reported, so that the presenter shows no more than what changed.
     std::span<const PendingFill> pending;
     if (source_bitmap) pending = source_bitmap->pending_fills;
-    const kd508::raster::Box area{left, top, right, bottom};
     if (copy_waits) {
         defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending, area, shift_x, shift_y);
     } else if (window) {
@@ -191,31 +178,20 @@ BOOL WINAPI ScrollDC(HDC dc_handle, int dx, int dy, const RECT* scroll, const RE
     if (!dc) return FALSE;
     const kd508::raster::Surface surface = target_surface(*dc);
     // The area that moves, and the area it may land in; both default to the whole surface.
-    RECT source = scroll ? clip_to(surface, scroll->left, scroll->top, scroll->right, scroll->bottom)
-                         : clip_to(surface, 0, 0, surface.width, surface.height);
-    RECT limit = clip ? clip_to(surface, clip->left, clip->top, clip->right, clip->bottom)
-                      : clip_to(surface, 0, 0, surface.width, surface.height);
-    const RECT landed = clip_to(surface, std::max<std::int64_t>(std::int64_t{source.left} + dx, limit.left),
-                                std::max<std::int64_t>(std::int64_t{source.top} + dy, limit.top),
-                                std::min<std::int64_t>(std::int64_t{source.right} + dx, limit.right),
-                                std::min<std::int64_t>(std::int64_t{source.bottom} + dy, limit.bottom));
-    if (landed.right > landed.left && landed.bottom > landed.top) {
-        const int width = landed.right - landed.left;
-        const int rows = landed.bottom - landed.top;
-        for (int i = 0; i < rows; ++i) {
-            const int row = dy > 0 ? landed.bottom - 1 - i : landed.top + i;
-            std::memmove(surface.row(row) + landed.left, surface.row(row - dy) + (landed.left - dx),
-                         static_cast<std::size_t>(width) * sizeof(kd508::raster::Pixel));
-        }
-        note_drawn(*dc, landed);
-    }
-    // What the scroll uncovered stays as it was, for the caller to paint.
+    const kd508::raster::Box on_surface = kd508::raster::bounds_of(surface);
+    const kd508::raster::Box source = scroll ? box_from_rect(*scroll).intersected(on_surface) : on_surface;
+    const kd508::raster::Box limit = clip ? box_from_rect(*clip).intersected(on_surface) : on_surface;
+    const kd508::raster::Box landed = source.moved(dx, dy).intersected(limit);
+    if (!landed.empty()) note_drawn(*dc, kd508::raster::move_box(surface, landed.moved(-dx, -dy), dx, dy));
+    // What the scroll uncovered stays as it was, for the caller to paint: the rows (or, for a
+    // scroll across, the columns) of the source on the side it moved away from.
     if (update) {
-        *update = RECT{0, 0, 0, 0};
-        if (dy < 0) *update = RECT{source.left, std::max<LONG>(source.top, source.bottom + dy), source.right, source.bottom};
-        else if (dy > 0) *update = RECT{source.left, source.top, source.right, std::min<LONG>(source.bottom, source.top + dy)};
-        else if (dx < 0) *update = RECT{std::max<LONG>(source.left, source.right + dx), source.top, source.right, source.bottom};
-        else if (dx > 0) *update = RECT{source.left, source.top, std::min<LONG>(source.right, source.left + dx), source.bottom};
+        kd508::raster::Box uncovered;
+        if (dy < 0) uncovered = {source.left, source.bottom + dy, source.right, source.bottom};
+        else if (dy > 0) uncovered = {source.left, source.top, source.right, source.top + dy};
+        else if (dx < 0) uncovered = {source.right + dx, source.top, source.right, source.bottom};
+        else if (dx > 0) uncovered = {source.left, source.top, source.left + dx, source.bottom};
+        *update = rect_from_box(uncovered.intersected(source));
     }
     return TRUE;
 }

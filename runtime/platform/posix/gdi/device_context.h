@@ -23,10 +23,14 @@ BitmapObject* target_bitmap(DeviceContext& dc);
 
 // Reports drawing inside area (device pixels, right and bottom exclusive, already clipped to
 // the target). A window's presenter is told; a bitmap needs nothing.
-void note_drawn(DeviceContext& dc, const RECT& area);
+void note_drawn(DeviceContext& dc, const raster::Box& area);
 
 // The same for drawing on a window's client area, whatever drew it.
-void note_window_drawn(WindowSurface& window, const RECT& area);
+void note_window_drawn(WindowSurface& window, const raster::Box& area);
+
+// Tells the presenter, if any, that the pixels of area (client pixels, clipped to the client
+// area) changed. The one place where the layer's boxes become the presenter's ClientArea.
+void show_client_change(WindowSurface& window, const raster::Box& area);
 
 // Creates a device context for a window (GetDC, BeginPaint) with the default objects selected.
 HDC create_window_device_context(HWND window, bool from_begin_paint);

@@ -74,19 +74,16 @@ raster::Box ordered_device_box(int left, int top, int right, int bottom) {
     return box;
 }
 
-using raster::grown;
-
 // The surface, with the pending boxes under the area a shape reports written first.
 raster::Surface surface_for_shape(DeviceContext& dc, const raster::Box& device_area) {
-    return kd508::platform::target_surface_for(dc, grown(device_area, kd508::platform::drawing_overreach));
+    return kd508::platform::target_surface_for(dc, device_area.grown(kd508::platform::drawing_overreach));
 }
 
 // Tells the device context's owner which pixels may have changed.
 void report_drawn(DeviceContext& dc, const raster::Surface& surface, const raster::Box& device_area) {
-    const raster::Box clipped = raster::clip_to_surface(surface, device_area);
+    const raster::Box clipped = device_area.intersected(raster::bounds_of(surface));
     if (clipped.empty()) return;
-    kd508::platform::note_drawn(dc, RECT{static_cast<LONG>(clipped.left), static_cast<LONG>(clipped.top),
-                                         static_cast<LONG>(clipped.right), static_cast<LONG>(clipped.bottom)});
+    kd508::platform::note_drawn(dc, clipped);
 }
 
 // The bounding box of points, right and bottom exclusive.
@@ -125,7 +122,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
     BitmapObject* bitmap = kd508::platform::target_bitmap(*dc);
     const bool pending = bitmap != nullptr && (!paint.pen_draws || paint.thin_pen());
     const raster::Surface surface =
-        pending ? bitmap->bits.surface() : surface_for_shape(*dc, grown(device_box, paint.pen_reach()));
+        pending ? bitmap->bits.surface() : surface_for_shape(*dc, device_box.grown(paint.pen_reach()));
     const auto fill_box = [&](const raster::Box& box, raster::Pixel colour) {
         if (pending) kd508::platform::defer_solid_box(*bitmap, box, colour);
         else raster::fill_box(surface, box, colour);
@@ -163,7 +160,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
             raster::stroke_wide_path(surface, path, true, paint.pen_width, paint.pen_colour);
         }
     }
-    report_drawn(*dc, surface, grown(device_box, paint.pen_reach()));
+    report_drawn(*dc, surface, device_box.grown(paint.pen_reach()));
     return TRUE;
 }
 
@@ -172,7 +169,7 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
     if (!dc) return FALSE;
     const Paint paint = paint_of(*dc);
     const raster::Box device_box = ordered_device_box(left, top, right, bottom);
-    const raster::Surface surface = surface_for_shape(*dc, grown(device_box, paint.pen_reach()));
+    const raster::Surface surface = surface_for_shape(*dc, device_box.grown(paint.pen_reach()));
     // Boxes this thin have no inside: GDI draws them as rectangles, in the pen's colour with a
     // pen and one pixel smaller on the right and bottom without one, as Rectangle does. A box of
     // a single pixel paints nothing at all.
@@ -199,7 +196,7 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
         // the band, away from the box; that is a fault rather than a rule, and is left out.
         raster::stroke_wide_ellipse(surface, device_box, paint.pen_width, paint.pen_colour);
     }
-    report_drawn(*dc, surface, grown(device_box, paint.pen_reach()));
+    report_drawn(*dc, surface, device_box.grown(paint.pen_reach()));
     return TRUE;
 }
 
@@ -214,7 +211,7 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
     thread_local std::vector<raster::Point> device_points;
     device_points.clear();
     for (int i = 0; i < count; ++i) device_points.push_back(raster::Point{points[i].x, points[i].y});
-    const raster::Box device_area = grown(device_bounds(device_points), paint.pen_reach());
+    const raster::Box device_area = device_bounds(device_points).grown(paint.pen_reach());
     const raster::Surface surface = surface_for_shape(*dc, device_area);
 
     if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
@@ -241,7 +238,7 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
 
     if (!paint.pen_draws) return TRUE;
     const raster::Point ends[]{from, to};
-    const raster::Box device_area = grown(device_bounds(ends), paint.pen_reach());
+    const raster::Box device_area = device_bounds(ends).grown(paint.pen_reach());
     const raster::Surface surface = surface_for_shape(*dc, device_area);
     if (paint.thin_pen())
         raster::draw_thin_line(surface, from, to, paint.pen_colour);

@@ -83,7 +83,7 @@ kd508::raster::Box text_reach(kd508::font::SizedFont& font, LPCSTR text, int cou
         const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
         const std::int64_t glyph_left = pen + glyph.left;
         const std::int64_t glyph_top = baseline - glyph.top;
-        reach = kd508::raster::united(reach, {glyph_left, glyph_top, glyph_left + glyph.width, glyph_top + glyph.rows});
+        reach = reach.united({glyph_left, glyph_top, glyph_left + glyph.width, glyph_top + glyph.rows});
         pen += glyph.advance;
     }
     return reach;
@@ -137,7 +137,7 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
     }
 
     if (!touched.empty()) {
-        note_drawn(*dc, RECT{touched.left, touched.top, touched.right, touched.bottom});
+        note_drawn(*dc, kd508::raster::Box{touched.left, touched.top, touched.right, touched.bottom});
     }
     return TRUE;
 }

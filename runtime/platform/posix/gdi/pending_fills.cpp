@@ -66,7 +66,7 @@ void boxes_across(std::span<const PendingFill> boxes, std::int64_t band_top, std
 }
 
 int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[4]) {
-    if (!raster::overlaps(box, cut)) {
+    if (!box.overlaps(cut)) {
         pieces[0] = box;
         return 1;
     }
@@ -74,15 +74,14 @@ int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[
     // The rows above and below the cut span the box's width; the rows beside it lie between.
     if (box.top < cut.top) pieces[count++] = raster::Box{box.left, box.top, box.right, cut.top};
     if (cut.bottom < box.bottom) pieces[count++] = raster::Box{box.left, cut.bottom, box.right, box.bottom};
-    const std::int64_t middle_top = std::max(box.top, cut.top);
-    const std::int64_t middle_bottom = std::min(box.bottom, cut.bottom);
-    if (box.left < cut.left) pieces[count++] = raster::Box{box.left, middle_top, cut.left, middle_bottom};
-    if (cut.right < box.right) pieces[count++] = raster::Box{cut.right, middle_top, box.right, middle_bottom};
+    const raster::Box middle = box.intersected(cut);
+    if (box.left < cut.left) pieces[count++] = raster::Box{box.left, middle.top, cut.left, middle.bottom};
+    if (cut.right < box.right) pieces[count++] = raster::Box{cut.right, middle.top, box.right, middle.bottom};
     return count;
 }
 
 void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster::Pixel colour) {
-    const raster::Box box = raster::clip_to_surface(bitmap.bits.surface(), device_box);
+    const raster::Box box = device_box.intersected(raster::bounds_of(bitmap.bits.surface()));
     if (box.empty()) return;
     std::vector<PendingFill>& list = bitmap.pending_fills;
     if (area_of(box) < smallest_pending_box) {
@@ -93,7 +92,7 @@ void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster
     if (list.size() >= most_pending_fills) settle_all_pending_fills(bitmap);
     // What the new box covers of older ones will never be seen.
     for (std::size_t i = 0; i < list.size();) {
-        if (!raster::overlaps(list[i].device_box, box) || !replace_with_parts_outside(bitmap, i, box)) ++i;
+        if (!list[i].device_box.overlaps(box) || !replace_with_parts_outside(bitmap, i, box)) ++i;
     }
     list.push_back(PendingFill{box, colour});
 }
@@ -116,7 +115,7 @@ void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) 
         return i;
     };
     for (std::size_t i = next_in_area(0); i < list.size(); i = next_in_area(i)) {
-        write_box(bitmap, raster::intersection(list[i].device_box, device_area), list[i].colour);
+        write_box(bitmap, list[i].device_box.intersected(device_area), list[i].colour);
         if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
     }
 }

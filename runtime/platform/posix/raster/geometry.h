@@ -1,4 +1,6 @@
-// Points and boxes in device pixels, as the kernels take them.
+// Points and boxes in device pixels: the one rectangle type of the layer's own geometry. A
+// RECT is turned into a Box where it comes in through a Win32 call and back where one goes out,
+// and the presenter's ClientArea is made from a Box where the layer reports a change.
 #pragma once
 
 #include <cstdint>
@@ -14,55 +16,57 @@ struct Point {
     std::int64_t y = 0;
 };
 
-// Right and bottom are exclusive.
+// Right and bottom are exclusive. A box whose right is not past its left, or whose bottom is not
+// below its top, is empty wherever its corners are: ask empty(), not whether it equals Box{}.
 struct Box {
     std::int64_t left = 0;
     std::int64_t top = 0;
     std::int64_t right = 0;
     std::int64_t bottom = 0;
 
-    bool empty() const { return left >= right || top >= bottom; }
-    std::int64_t width() const { return right - left; }
-    std::int64_t height() const { return bottom - top; }
+    constexpr bool empty() const { return left >= right || top >= bottom; }
+    constexpr std::int64_t width() const { return right - left; }
+    constexpr std::int64_t height() const { return bottom - top; }
+
+    // Whether some pixel lies in both boxes.
+    constexpr bool overlaps(const Box& other) const {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+
+    // Whether every pixel of inner lies in this box.
+    constexpr bool contains(const Box& inner) const {
+        return left <= inner.left && top <= inner.top && inner.right <= right && inner.bottom <= bottom;
+    }
+
+    // The pixels both boxes cover, empty when they share none: every clip of the layer is this.
+    // It is four comparisons and nothing else, as the rasterizer clips every span with it.
+    constexpr Box intersected(const Box& other) const {
+        return Box{left > other.left ? left : other.left, top > other.top ? top : other.top,
+                   right < other.right ? right : other.right, bottom < other.bottom ? bottom : other.bottom};
+    }
+
+    // The smallest box holding both; an empty box adds nothing.
+    constexpr Box united(const Box& other) const {
+        if (empty()) return other;
+        if (other.empty()) return *this;
+        return Box{left < other.left ? left : other.left, top < other.top ? top : other.top,
+                   right > other.right ? right : other.right, bottom > other.bottom ? bottom : other.bottom};
+    }
+
+    // The box with `by` more pixels on every side; a negative `by` takes pixels away, and a box
+    // shrunk past its middle is empty. Plain sums, as every shape grows its box by its pen: the
+    // sides and `by` stay within 2^62, which 32-bit coordinates and pen widths always do.
+    constexpr Box grown(std::int64_t by) const { return Box{left - by, top - by, right + by, bottom + by}; }
+
+    // The same pixels dx to the right and dy down, within the same range as grown().
+    constexpr Box moved(std::int64_t dx, std::int64_t dy) const {
+        return Box{left + dx, top + dy, right + dx, bottom + dy};
+    }
+
+    constexpr bool operator==(const Box&) const = default;
 };
 
-inline bool overlaps(const Box& a, const Box& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-// Whether every pixel of inner lies in outer.
-inline bool contains(const Box& outer, const Box& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
-}
-
-// The pixels both boxes cover; an empty box when there are none.
-inline Box intersection(const Box& a, const Box& b) {
-    if (!overlaps(a, b)) return Box{};
-    return Box{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-               a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
-}
-
-// The smallest box holding both; an empty box adds nothing.
-inline Box united(const Box& a, const Box& b) {
-    if (a.empty()) return b;
-    if (b.empty()) return a;
-    return Box{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-               a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
-}
-
-// The box with `by` more pixels on every side.
-inline Box grown(const Box& box, std::int64_t by) {
-    return Box{box.left - by, box.top - by, box.right + by, box.bottom + by};
-}
-
-// The part of box that lies on the surface; empty when none does.
-inline Box clip_to_surface(const Surface& surface, const Box& box) {
-    Box clipped{box.left < 0 ? 0 : box.left, box.top < 0 ? 0 : box.top,
-                box.right > surface.width ? surface.width : box.right,
-                box.bottom > surface.height ? surface.height : box.bottom};
-    if (clipped.empty()) return Box{};
-    return clipped;
-}
+// Every pixel of the surface, to clip against.
+constexpr Box bounds_of(const Surface& surface) { return Box{0, 0, surface.width, surface.height}; }
 
 }  // namespace kd508::raster

@@ -103,7 +103,7 @@ bool record(ShapeCache& cache, const ShapeKey& key, RecordedShape& shape, Segmen
             const Run run{static_cast<std::int32_t>(y - start.y), static_cast<std::int32_t>(first - start.x),
                           static_cast<std::int32_t>(end - start.x)};
             runs.push_back(run);
-            shape.bounds = united(shape.bounds, Box{run.first, run.row, run.end, run.row + 1});
+            shape.bounds = shape.bounds.united(Box{run.first, run.row, run.end, run.row + 1});
             x = end;
         }
     }

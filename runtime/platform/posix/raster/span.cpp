@@ -241,7 +241,7 @@ KD508_WIDE_STORES void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_
 }
 
 void fill_box(const Surface& surface, const Box& box, Pixel colour) {
-    const Box clipped = clip_to_surface(surface, box);
+    const Box clipped = box.intersected(bounds_of(surface));
     if (clipped.empty()) return;
     Pixel* const first = surface.row(static_cast<int>(clipped.top)) + clipped.left;
     const auto count = static_cast<std::size_t>(clipped.width());
@@ -256,10 +256,10 @@ void fill_box(const Surface& surface, const Box& box, Pixel colour) {
 }
 
 RowRange visible_rows(const Surface& surface, std::int64_t first, std::int64_t end) {
-    const std::int64_t begin = std::max<std::int64_t>(first, 0);
-    const std::int64_t stop = std::min<std::int64_t>(end, surface.height);
-    if (begin >= stop) return RowRange{};
-    return RowRange{static_cast<int>(begin), static_cast<int>(stop)};
+    // The rows are those of a box as wide as the surface; one with no columns has none.
+    const Box rows = Box{0, first, surface.width, end}.intersected(bounds_of(surface));
+    if (rows.empty()) return RowRange{};
+    return RowRange{static_cast<int>(rows.top), static_cast<int>(rows.bottom)};
 }
 
 }  // namespace kd508::raster

@@ -101,11 +101,12 @@ inline void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pix
 // Fills x_begin..x_end-1 of row y after clipping them to the surface; any bounds are safe.
 inline void fill_span_clipped(const Surface& surface, std::int64_t y, std::int64_t x_begin, std::int64_t x_end,
                               Pixel colour) {
-    if (y < 0 || y >= surface.height) return;
-    const std::int64_t begin = x_begin > 0 ? x_begin : 0;
-    const std::int64_t end = x_end < surface.width ? x_end : surface.width;
-    if (begin >= end) return;
-    fill_span(surface, static_cast<int>(y), static_cast<int>(begin), static_cast<int>(end), colour);
+    if (y < 0 || y >= surface.height) return;  // first, so that y + 1 cannot overflow
+    // The span is clipped against row y of the surface rather than all of it: the rows are
+    // already known to match, and the compiler then leaves them out of the comparison.
+    const Box clipped = Box{x_begin, y, x_end, y + 1}.intersected(Box{0, y, surface.width, y + 1});
+    if (clipped.empty()) return;
+    fill_span(surface, static_cast<int>(y), static_cast<int>(clipped.left), static_cast<int>(clipped.right), colour);
 }
 
 // Fills the box after clipping it to the surface; the work is the pixels it covers on it.

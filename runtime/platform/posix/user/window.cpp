@@ -9,6 +9,8 @@
 #include "gdi/device_context.h"
 #include "gdi/gdi_objects.h"
 #include "core/run_session.h"
+#include "core/win32_rect.h"
+#include "raster/span.h"
 #include "timer.h"
 #include "window_frame.h"
 
@@ -76,13 +78,12 @@ void apply_client_size(HWND handle, int width, int height) {
         make_waiting_copy(handle);  // its pixels are dropped next, but its source may wait on it
         window->surface.client = PixelBuffer(width, height);
         window->surface.shown_solid.clear();
+        // What was left to paint of the old client area can only be painted where the new one is.
+        window->invalid = window->invalid.intersected(kd508::raster::bounds_of(window->surface.client.surface()));
         window->geometry.client_width = width;
         window->geometry.client_height = height;
         // The presenter must let go of the old buffer before it paints again.
-        if (presenter()) {
-            const ClientImage image{window->surface.client.pixels.data(), width, height, width};
-            presenter()->client_changed(window->presenter_id, image, ClientArea{0, 0, width, height});
-        }
+        show_client_change(window->surface, kd508::raster::bounds_of(window->surface.client.surface()));
         if (window->class_style & (CS_HREDRAW | CS_VREDRAW)) invalidate_whole_client(handle);
     }
     send_to_procedure(handle, WM_SIZE, 0, MAKELPARAM(width, height));
@@ -135,7 +136,7 @@ void kd508::platform::invalidate_whole_client(HWND handle) {
     if (!window) return;
     window->needs_paint = true;
     window->needs_erase = true;
-    window->invalid = RECT{0, 0, window->surface.client.width, window->surface.client.height};
+    window->invalid = kd508::raster::bounds_of(window->surface.client.surface());
 }
 
 void kd508::platform::menu_bar_changed(HWND handle) {
@@ -231,13 +232,11 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wparam, LPARAM) 
             DeviceContext* dc = find_device_context(reinterpret_cast<HDC>(wparam));
             const BrushObject* brush = window ? find_gdi<BrushObject>(window->background) : nullptr;
             if (!window || !dc || !brush || brush->hollow) return 0;
-            const RECT area = window->invalid;
-            const kd508::raster::Pixel colour = pixel_from_colorref(brush->colour);
+            // The erase clips to the client pixels, as the update region may still be that of a
+            // larger client area.
+            const kd508::raster::Box area = window->invalid.intersected(kd508::raster::bounds_of(window->surface.client.surface()));
             make_waiting_copy(handle);
-            for (LONG row = area.top; row < area.bottom; ++row) {
-                std::fill_n(window->surface.client.pixels.begin() + row * window->surface.client.width + area.left,
-                            area.right - area.left, colour);
-            }
+            kd508::raster::fill_box(window->surface.client.surface(), area, pixel_from_colorref(brush->colour));
             note_drawn(*dc, area);
             return 1;
         }
@@ -326,7 +325,7 @@ HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
     Window* window = find_window(handle);
     if (!window || !paint) return nullptr;
     *paint = PAINTSTRUCT{};
-    paint->rcPaint = window->needs_paint ? window->invalid : RECT{0, 0, 0, 0};
+    paint->rcPaint = window->needs_paint ? rect_from_box(window->invalid) : RECT{0, 0, 0, 0};
     HDC dc = create_window_device_context(handle, true);
     paint->hdc = dc;
     if (window->needs_erase) {
@@ -337,7 +336,7 @@ HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
     if (Window* painted = find_window(handle)) {
         painted->needs_paint = false;
         painted->needs_erase = false;
-        painted->invalid = RECT{0, 0, 0, 0};
+        painted->invalid = kd508::raster::Box{};
     }
     return dc;
 }
@@ -356,19 +355,10 @@ BOOL WINAPI InvalidateRect(HWND handle, const RECT* area, BOOL erase) {
     }
     Window* window = find_window(handle);
     if (!window) return FALSE;
-    RECT added = area ? *area : RECT{0, 0, window->surface.client.width, window->surface.client.height};
-    added.left = std::max<LONG>(added.left, 0);
-    added.top = std::max<LONG>(added.top, 0);
-    added.right = std::min<LONG>(added.right, window->surface.client.width);
-    added.bottom = std::min<LONG>(added.bottom, window->surface.client.height);
-    if (added.right <= added.left || added.bottom <= added.top) return TRUE;
-    if (window->needs_paint) {
-        window->invalid = RECT{std::min(window->invalid.left, added.left), std::min(window->invalid.top, added.top),
-                               std::max(window->invalid.right, added.right),
-                               std::max(window->invalid.bottom, added.bottom)};
-    } else {
-        window->invalid = added;
-    }
+    const kd508::raster::Box client = kd508::raster::bounds_of(window->surface.client.surface());
+    const kd508::raster::Box added = area ? box_from_rect(*area).intersected(client) : client;
+    if (added.empty()) return TRUE;
+    window->invalid = window->needs_paint ? window->invalid.united(added) : added;
     window->needs_paint = true;
     window->needs_erase = window->needs_erase || erase;
     return TRUE;
@@ -379,7 +369,7 @@ BOOL WINAPI ValidateRect(HWND handle, const RECT*) {
     if (!window) return FALSE;
     window->needs_paint = false;
     window->needs_erase = false;
-    window->invalid = RECT{0, 0, 0, 0};
+    window->invalid = kd508::raster::Box{};
     return TRUE;
 }
 
