@@ -123,8 +123,9 @@ enum class PenStroker {
 };
 
 // A pen as the shapes draw with it: its stroker, its width in device pixels and its colour as
-// a pixel.
-struct PenStroke {
+// a pixel, made from CreatePen's arguments by make_pen (gdi/pen_stroker.h). Nothing asks a pen
+// for those arguments again, so they are not kept.
+struct PenObject {
     PenStroker stroker = PenStroker::none;
     std::int64_t width = 0;  // at least 1 when the pen draws
     raster::Pixel pixel = 0;
@@ -132,13 +133,6 @@ struct PenStroke {
     bool draws() const { return stroker != PenStroker::none; }
     // How far the pen reaches beyond its path, for the area reported as drawn.
     std::int64_t reach() const { return draws() ? width / 2 + 1 : 0; }
-};
-
-struct PenObject {
-    int style = PS_SOLID;
-    int width = 0;
-    COLORREF colour = 0;
-    PenStroke stroke;  // follows from the three above (pen_stroker.h: make_pen)
 };
 
 struct BrushObject {
@@ -196,7 +190,7 @@ struct DeviceContext {
     // What the selected pen and brush are, taken when they are selected: a pen or a brush
     // never changes after it is created, so a shape reads them here. Until something is
     // selected they draw nothing.
-    PenStroke selected_pen;
+    PenObject selected_pen;
     BrushObject selected_brush{true, 0};
 
     COLORREF text_colour = RGB(0, 0, 0);

@@ -64,7 +64,7 @@ void put_in_slot(DeviceContext& dc, const SelectionSlot& slot, HGDIOBJ handle, G
     *slot.handle = handle;
     *slot.object = &object;
     ++object.selections;
-    if (const auto* pen = std::get_if<PenObject>(&object.value)) dc.selected_pen = pen->stroke;
+    if (const auto* pen = std::get_if<PenObject>(&object.value)) dc.selected_pen = *pen;
     else if (const auto* brush = std::get_if<BrushObject>(&object.value)) dc.selected_brush = *brush;
 }
 

@@ -24,8 +24,8 @@
 using kd508::platform::BitmapObject;
 using kd508::platform::BrushObject;
 using kd508::platform::DeviceContext;
+using kd508::platform::PenObject;
 using kd508::platform::PenStroker;
-using kd508::platform::PenStroke;
 namespace raster = kd508::raster;
 
 namespace {
@@ -36,7 +36,7 @@ constexpr std::int64_t thinnest_box_with_inside = 2;
 // What the selected pen and brush ask for, read once per call. The pen's stroker was chosen
 // when the pen was made.
 struct Paint {
-    const PenStroke& pen;
+    const PenObject& pen;
     bool brush_fills = false;
     raster::Pixel brush_colour = 0;
 };
@@ -86,7 +86,7 @@ raster::Box device_bounds(std::span<const raster::Point> points) {
 }
 
 // The outline of a closed path through the points with the pen.
-void stroke_closed_path(const raster::Surface& surface, std::span<const raster::Point> path, const PenStroke& pen) {
+void stroke_closed_path(const raster::Surface& surface, std::span<const raster::Point> path, const PenObject& pen) {
     switch (pen.stroker) {
         case PenStroker::none:
             break;
@@ -137,7 +137,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
     if (!device_box.empty() && !one_colour) {
         const std::int64_t last_x = device_box.right - 1;
         const std::int64_t last_y = device_box.bottom - 1;
-        const PenStroke& pen = paint.pen;
+        const PenObject& pen = paint.pen;
         switch (pen.stroker) {
             case PenStroker::none:
                 break;
@@ -175,7 +175,7 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
     const bool thin_box = device_box.width() <= thinnest_box_with_inside || device_box.height() <= thinnest_box_with_inside;
     const bool single_pixel = device_box.width() == 1 && device_box.height() == 1;
 
-    const PenStroke& pen = paint.pen;
+    const PenObject& pen = paint.pen;
     switch (pen.stroker) {
         case PenStroker::none:
             if (!paint.brush_fills) return TRUE;
@@ -239,7 +239,7 @@ BOOL WINAPI MoveToEx(HDC dc_handle, int x, int y, LPPOINT previous) {
 BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     if (!dc) return FALSE;
-    const PenStroke& pen = dc->selected_pen;
+    const PenObject& pen = dc->selected_pen;
     const raster::Point from{dc->position.x, dc->position.y};
     const raster::Point to{x, y};
     dc->position = POINT{x, y};
