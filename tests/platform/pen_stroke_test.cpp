@@ -38,7 +38,7 @@ TEST(PenStroker, StyleAndWidthChooseTheStrokerWidthAndReach) {
     for (const Case& c : cases) {
         const PenObject stroke = make_pen(c.style, c.width, RGB(0x12, 0x34, 0x56));
         EXPECT_EQ(stroke.stroker, c.stroker) << c.style << " " << c.width;
-        EXPECT_EQ(stroke.width, c.drawn_width) << c.style << " " << c.width;
+        EXPECT_EQ(stroke.width(), c.drawn_width) << c.style << " " << c.width;
         EXPECT_EQ(stroke.reach(), c.reach) << c.style << " " << c.width;
         EXPECT_EQ(stroke.pixel, c.stroker == PenStroker::none ? 0u : 0x123456u);
     }

@@ -116,7 +116,7 @@ struct QueueSection {
 // pen is made (gdi/pen_stroker.h), rather than at every shape drawn with it: the runtime makes a
 // pen for a shape and selects it, and the pen it had before back, so a choice made at each
 // selection would be made twice as often as at each shape.
-enum class PenStroker {
+enum class PenStroker : std::uint8_t {
     none,         // PS_NULL: shapes are drawn without an outline
     thin_line,    // widths 0 and 1: the one-pixel line of the cosmetic pen
     wide_stroke,  // wider: a band of the pen's width with round ends and joins
@@ -127,12 +127,15 @@ enum class PenStroker {
 // for those arguments again, so they are not kept.
 struct PenObject {
     PenStroker stroker = PenStroker::none;
-    std::int64_t width = 0;  // at least 1 when the pen draws
+    // At least 1 when the pen draws. Unsigned 32 bits hold the size of every int width, INT_MIN's
+    // among them, and keep a pen as small as CreatePen's three arguments.
+    std::uint32_t size = 0;
     raster::Pixel pixel = 0;
 
     bool draws() const { return stroker != PenStroker::none; }
+    std::int64_t width() const { return size; }
     // How far the pen reaches beyond its path, for the area reported as drawn.
-    std::int64_t reach() const { return draws() ? width / 2 + 1 : 0; }
+    std::int64_t reach() const { return draws() ? width() / 2 + 1 : 0; }
 };
 
 struct BrushObject {

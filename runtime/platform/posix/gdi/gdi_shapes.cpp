@@ -97,7 +97,7 @@ void stroke_closed_path(const raster::Surface& surface, std::span<const raster::
                 raster::draw_thin_line(surface, path[i], path[(i + 1) % path.size()], pen.pixel);
             break;
         case PenStroker::wide_stroke:
-            raster::stroke_wide_path(surface, path, true, pen.width, pen.pixel);
+            raster::stroke_wide_path(surface, path, true, pen.width(), pen.pixel);
             break;
     }
 }
@@ -154,7 +154,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
                                            {last_x, device_box.top},
                                            {last_x, last_y},
                                            {device_box.left, last_y}};
-                raster::stroke_wide_path(surface, path, true, pen.width, pen.pixel);
+                raster::stroke_wide_path(surface, path, true, pen.width(), pen.pixel);
                 break;
             }
         }
@@ -201,7 +201,7 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
             // Beside tall boxes three or four pixels wide, GDI also spills a few brush pixels
             // outside the band, away from the box; that is a fault rather than a rule, and is
             // left out.
-            raster::stroke_wide_ellipse(surface, device_box, pen.width, pen.pixel);
+            raster::stroke_wide_ellipse(surface, device_box, pen.width(), pen.pixel);
             break;
     }
     report_drawn(*dc, surface, grown(device_box, pen.reach()));
@@ -251,7 +251,7 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
     if (pen.stroker == PenStroker::thin_line)
         raster::draw_thin_line(surface, from, to, pen.pixel);
     else
-        raster::stroke_wide_segment(surface, from, to, pen.width, pen.pixel);
+        raster::stroke_wide_segment(surface, from, to, pen.width(), pen.pixel);
     report_drawn(*dc, surface, device_area);
     return TRUE;
 }
