@@ -44,6 +44,14 @@ TEST(PenStroker, StyleAndWidthChooseTheStrokerWidthAndReach) {
     }
 }
 
+// A COLORREF's flag byte (palette-relative colours set it) never reaches a pixel.
+TEST(PenStroker, ThePixelTakesTheChannelsInReverseAndDropsTheFlagByte) {
+    EXPECT_EQ(make_pen(PS_SOLID, 1, 0x02123456).pixel, 0x563412u);
+    EXPECT_EQ(make_pen(PS_SOLID, 4, 0xFF0000FF).pixel, 0xFF0000u);
+    EXPECT_EQ(kd508::platform::pixel_from_colorref(0x00FFFFFF), 0xFFFFFFu);
+    EXPECT_EQ(kd508::platform::pixel_from_colorref(0x01000000), 0u);
+}
+
 // Through the GDI calls: a negative width draws the band of its size, and a context keeps the
 // stroke of the pen it selected after that pen is deleted.
 TEST(PenStroker, ANegativeWidthDrawsAsItsSizeAndADeletedSelectedPenStillDraws) {
