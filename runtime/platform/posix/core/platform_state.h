@@ -124,10 +124,30 @@ struct QueueSection {
 
 // ---- GDI objects and device contexts -------------------------------------------------------
 
+// Which kernel strokes with a pen. It follows from the pen alone, so it is chosen once, when the
+// pen is made (gdi/pen_stroker.h), rather than at every shape drawn with it: the runtime makes a
+// pen for a shape and selects it, and the pen it had before back, so a choice made at each
+// selection would be made twice as often as at each shape.
+enum class PenStroker : std::uint8_t {
+    none,         // PS_NULL: shapes are drawn without an outline
+    thin_line,    // widths 0 and 1: the one-pixel line of the cosmetic pen
+    wide_stroke,  // wider: a band of the pen's width with round ends and joins
+};
+
+// A pen as the shapes draw with it: its stroker, its width in device pixels and its colour as
+// a pixel, made from CreatePen's arguments by make_pen (gdi/pen_stroker.h). Nothing asks a pen
+// for those arguments again, so they are not kept.
 struct PenObject {
-    int style = PS_SOLID;
-    int width = 0;
-    COLORREF colour = 0;
+    PenStroker stroker = PenStroker::none;
+    // At least 1 when the pen draws. Unsigned 32 bits hold the size of every int width, INT_MIN's
+    // among them, and keep a pen as small as CreatePen's three arguments.
+    std::uint32_t size = 0;
+    raster::Pixel pixel = 0;
+
+    bool draws() const { return stroker != PenStroker::none; }
+    std::int64_t width() const { return size; }
+    // How far the pen reaches beyond its path, for the area reported as drawn.
+    std::int64_t reach() const { return draws() ? width() / 2 + 1 : 0; }
 };
 
 struct BrushObject {
@@ -182,10 +202,10 @@ struct DeviceContext {
     };
     SelectedObjects selected;
 
-    // What the selected pen and brush are, copied when they are selected: a pen or a brush
+    // What the selected pen and brush are, taken when they are selected: a pen or a brush
     // never changes after it is created, so a shape reads them here. Until something is
     // selected they draw nothing.
-    PenObject selected_pen{PS_NULL, 0, 0};
+    PenObject selected_pen;
     BrushObject selected_brush{true, 0};
 
     COLORREF text_colour = RGB(0, 0, 0);

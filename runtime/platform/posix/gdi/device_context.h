@@ -35,10 +35,11 @@ void show_client_change(WindowSurface& window, const raster::Box& area);
 // Creates a device context for a window (GetDC, BeginPaint) with the default objects selected.
 HDC create_window_device_context(HWND window, bool from_begin_paint);
 
-// Colour values: COLORREF is 0x00BBGGRR, pixels are 0x00RRGGBB.
-constexpr raster::Pixel pixel_from_colorref(COLORREF colour) {
-    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-}
+// Colour values: COLORREF is 0x00BBGGRR, pixels are 0x00RRGGBB. Reversing the four bytes gives
+// 0xRRGGBB00, whatever the flag byte holds, and the shift drops that byte: two instructions where
+// masking and moving each channel took seven, for a conversion every pen, brush and text colour
+// goes through.
+constexpr raster::Pixel pixel_from_colorref(COLORREF colour) { return __builtin_bswap32(colour) >> 8; }
 constexpr COLORREF colorref_from_pixel(raster::Pixel pixel) {
     return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
 }

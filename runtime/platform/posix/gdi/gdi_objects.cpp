@@ -3,6 +3,7 @@
 
 #include "deferred_copy.h"
 #include "device_context.h"
+#include "pen_stroker.h"
 #include "core/layer_counters.h"
 
 using namespace kd508::platform;
@@ -20,7 +21,7 @@ struct StockEntry {
 // their face request; the fixed one is the platform's fixed-pitch font.
 std::vector<StockEntry> stock_table() {
     auto brush = [](COLORREF colour) { return GdiObject{BrushObject{false, colour}, true}; };
-    auto pen = [](int style, COLORREF colour) { return GdiObject{PenObject{style, 0, colour}, true}; };
+    auto pen = [](int style, COLORREF colour) { return GdiObject{make_pen(style, 0, colour), true}; };
     auto font = [](bool fixed) {
         FontObject request;
         request.fixed_pitch = fixed;
@@ -112,7 +113,7 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF colour) {
     if (style != PS_SOLID && style != PS_NULL) style = PS_SOLID;
-    return static_cast<HPEN>(add_gdi_object(GdiObject{PenObject{style, width, colour}}));
+    return static_cast<HPEN>(add_gdi_object(GdiObject{make_pen(style, width, colour)}));
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {

@@ -25,40 +25,26 @@ using kd508::platform::BitmapObject;
 using kd508::platform::BrushObject;
 using kd508::platform::DeviceContext;
 using kd508::platform::PenObject;
+using kd508::platform::PenStroker;
 namespace raster = kd508::raster;
 
 namespace {
 
-// Widths 0 and 1 both draw the one-pixel line of the cosmetic pen.
-constexpr std::int64_t widest_thin_pen = 1;
-
 // An ellipse box of this many pixels across or fewer has no inside.
 constexpr std::int64_t thinnest_box_with_inside = 2;
 
-// What the selected pen and brush ask for, resolved once per call.
+// What the selected pen and brush ask for, read once per call. The pen's stroker was chosen
+// when the pen was made.
 struct Paint {
-    bool pen_draws = false;
-    std::int64_t pen_width = 0;  // at least 1 when the pen draws
-    raster::Pixel pen_colour = 0;
+    const PenObject& pen;
     bool brush_fills = false;
     raster::Pixel brush_colour = 0;
 
-    bool thin_pen() const { return pen_width <= widest_thin_pen; }
-    // How far the pen reaches beyond its path, for the area reported as drawn.
-    std::int64_t pen_reach() const { return pen_draws ? pen_width / 2 + 1 : 0; }
+    std::int64_t pen_reach() const { return pen.reach(); }
 };
 
 Paint paint_of(const DeviceContext& dc) {
-    Paint paint;
-    if (const PenObject& pen = dc.selected_pen; pen.style != PS_NULL) {
-        paint.pen_draws = true;
-        // The runtime corrects negative widths before they arrive; a negative one that comes
-        // anyway is taken by its size, in 64 bits so that INT_MIN has one.
-        const std::int64_t width = pen.width;
-        paint.pen_width = width < 0 ? -width : width;
-        if (paint.pen_width < widest_thin_pen) paint.pen_width = widest_thin_pen;
-        paint.pen_colour = kd508::platform::pixel_from_colorref(pen.colour);
-    }
+    Paint paint{dc.selected_pen};
     if (const BrushObject& brush = dc.selected_brush; !brush.hollow) {
         paint.brush_fills = true;
         paint.brush_colour = kd508::platform::pixel_from_colorref(brush.colour);
@@ -99,14 +85,19 @@ raster::Box device_bounds(std::span<const raster::Point> points) {
 }
 
 // The outline of a closed path through the points with the pen.
-void stroke_closed_path(const raster::Surface& surface, std::span<const raster::Point> path, const Paint& paint) {
-    if (paint.thin_pen()) {
-        // Each one-pixel line leaves out its end point, which the next line starts on, so every
-        // vertex is painted once.
-        for (std::size_t i = 0; i < path.size(); ++i)
-            raster::draw_thin_line(surface, path[i], path[(i + 1) % path.size()], paint.pen_colour);
-    } else {
-        raster::stroke_wide_path(surface, path, true, paint.pen_width, paint.pen_colour);
+void stroke_closed_path(const raster::Surface& surface, std::span<const raster::Point> path, const PenObject& pen) {
+    switch (pen.stroker) {
+        case PenStroker::none:
+            break;
+        case PenStroker::thin_line:
+            // Each one-pixel line leaves out its end point, which the next line starts on, so
+            // every vertex is painted once.
+            for (std::size_t i = 0; i < path.size(); ++i)
+                raster::draw_thin_line(surface, path[i], path[(i + 1) % path.size()], pen.pixel);
+            break;
+        case PenStroker::wide_stroke:
+            raster::stroke_wide_path(surface, path, true, pen.width(), pen.pixel);
+            break;
     }
 }
 
@@ -120,7 +111,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
     // On a bitmap, a rectangle without a wide pen is boxes of one colour each, kept pending;
     // a wide pen's corners are round.
     BitmapObject* bitmap = kd508::platform::target_bitmap(*dc);
-    const bool pending = bitmap != nullptr && (!paint.pen_draws || paint.thin_pen());
+    const bool pending = bitmap != nullptr && paint.pen.stroker != PenStroker::wide_stroke;
     const raster::Surface surface =
         pending ? bitmap->bits.surface() : surface_for_shape(*dc, device_box.grown(paint.pen_reach()));
     const auto fill_box = [&](const raster::Box& box, raster::Pixel colour) {
@@ -134,7 +125,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
     // draws it. A one-pixel edge in the brush's colour makes the whole box one colour, written
     // as one box rather than five.
     const bool one_colour =
-        paint.brush_fills && paint.pen_draws && paint.thin_pen() && paint.pen_colour == paint.brush_colour;
+        paint.brush_fills && paint.pen.stroker == PenStroker::thin_line && paint.pen.pixel == paint.brush_colour;
     if (one_colour) {
         fill_box(device_box, paint.brush_colour);
     } else if (paint.brush_fills) {
@@ -142,22 +133,29 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
                  paint.brush_colour);
     }
 
-    if (paint.pen_draws && !device_box.empty() && !one_colour) {
+    if (!device_box.empty() && !one_colour) {
         const std::int64_t last_x = device_box.right - 1;
         const std::int64_t last_y = device_box.bottom - 1;
-        if (paint.thin_pen()) {
-            fill_box(raster::Box{device_box.left, device_box.top, device_box.right, device_box.top + 1}, paint.pen_colour);
-            fill_box(raster::Box{device_box.left, last_y, device_box.right, device_box.bottom}, paint.pen_colour);
-            fill_box(raster::Box{device_box.left, device_box.top, device_box.left + 1, device_box.bottom}, paint.pen_colour);
-            fill_box(raster::Box{last_x, device_box.top, device_box.right, device_box.bottom}, paint.pen_colour);
-        } else {
-            // A wide pen is centred on the path through the edge pixels; its round ends make the
-            // outer corners round.
-            const raster::Point path[]{{device_box.left, device_box.top},
-                                                  {last_x, device_box.top},
-                                                  {last_x, last_y},
-                                                  {device_box.left, last_y}};
-            raster::stroke_wide_path(surface, path, true, paint.pen_width, paint.pen_colour);
+        const PenObject& pen = paint.pen;
+        switch (pen.stroker) {
+            case PenStroker::none:
+                break;
+            case PenStroker::thin_line:
+                fill_box(raster::Box{device_box.left, device_box.top, device_box.right, device_box.top + 1}, pen.pixel);
+                fill_box(raster::Box{device_box.left, last_y, device_box.right, device_box.bottom}, pen.pixel);
+                fill_box(raster::Box{device_box.left, device_box.top, device_box.left + 1, device_box.bottom}, pen.pixel);
+                fill_box(raster::Box{last_x, device_box.top, device_box.right, device_box.bottom}, pen.pixel);
+                break;
+            case PenStroker::wide_stroke: {
+                // A wide pen is centred on the path through the edge pixels; its round ends make
+                // the outer corners round.
+                const raster::Point path[]{{device_box.left, device_box.top},
+                                           {last_x, device_box.top},
+                                           {last_x, last_y},
+                                           {device_box.left, last_y}};
+                raster::stroke_wide_path(surface, path, true, pen.width(), pen.pixel);
+                break;
+            }
         }
     }
     report_drawn(*dc, surface, device_box.grown(paint.pen_reach()));
@@ -176,25 +174,34 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
     const bool thin_box = device_box.width() <= thinnest_box_with_inside || device_box.height() <= thinnest_box_with_inside;
     const bool single_pixel = device_box.width() == 1 && device_box.height() == 1;
 
-    if (!paint.pen_draws) {
-        if (!paint.brush_fills) return TRUE;
-        if (thin_box)
-            raster::fill_box(surface, raster::Box{device_box.left, device_box.top, device_box.right - 1, device_box.bottom - 1},
-                             paint.brush_colour);
-        else
-            raster::fill_ellipse(surface, device_box, paint.brush_colour);
-    } else if (paint.thin_pen()) {
-        if (single_pixel) return TRUE;
-        // The rim lies within the filled shape, so a rim in the brush's colour changes nothing
-        // the fill has painted: the figure is one colour, drawn in one pass, as Rectangle does.
-        const bool one_colour = paint.brush_fills && paint.pen_colour == paint.brush_colour;
-        if (paint.brush_fills && !thin_box) raster::fill_ellipse(surface, device_box, paint.brush_colour);
-        if (!one_colour || thin_box) raster::outline_ellipse(surface, device_box, paint.pen_colour);
-    } else {
-        if (paint.brush_fills) raster::fill_ellipse(surface, device_box, paint.brush_colour);
-        // Beside tall boxes three or four pixels wide, GDI also spills a few brush pixels outside
-        // the band, away from the box; that is a fault rather than a rule, and is left out.
-        raster::stroke_wide_ellipse(surface, device_box, paint.pen_width, paint.pen_colour);
+    const PenObject& pen = paint.pen;
+    switch (pen.stroker) {
+        case PenStroker::none:
+            if (!paint.brush_fills) return TRUE;
+            if (thin_box)
+                raster::fill_box(surface,
+                                 raster::Box{device_box.left, device_box.top, device_box.right - 1, device_box.bottom - 1},
+                                 paint.brush_colour);
+            else
+                raster::fill_ellipse(surface, device_box, paint.brush_colour);
+            break;
+        case PenStroker::thin_line: {
+            if (single_pixel) return TRUE;
+            // The rim lies within the filled shape, so a rim in the brush's colour changes
+            // nothing the fill has painted: the figure is one colour, drawn in one pass, as
+            // Rectangle does.
+            const bool one_colour = paint.brush_fills && pen.pixel == paint.brush_colour;
+            if (paint.brush_fills && !thin_box) raster::fill_ellipse(surface, device_box, paint.brush_colour);
+            if (!one_colour || thin_box) raster::outline_ellipse(surface, device_box, pen.pixel);
+            break;
+        }
+        case PenStroker::wide_stroke:
+            if (paint.brush_fills) raster::fill_ellipse(surface, device_box, paint.brush_colour);
+            // Beside tall boxes three or four pixels wide, GDI also spills a few brush pixels
+            // outside the band, away from the box; that is a fault rather than a rule, and is
+            // left out.
+            raster::stroke_wide_ellipse(surface, device_box, pen.width(), pen.pixel);
+            break;
     }
     report_drawn(*dc, surface, device_box.grown(paint.pen_reach()));
     return TRUE;
@@ -215,7 +222,7 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
     const raster::Surface surface = surface_for_shape(*dc, device_area);
 
     if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
-    if (paint.pen_draws) stroke_closed_path(surface, device_points, paint);
+    stroke_closed_path(surface, device_points, paint.pen);
     report_drawn(*dc, surface, device_area);
     return TRUE;
 }
@@ -232,18 +239,19 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
     DeviceContext* dc = kd508::platform::find_device_context(dc_handle);
     if (!dc) return FALSE;
     const Paint paint = paint_of(*dc);
+    const PenObject& pen = paint.pen;
     const raster::Point from{dc->position.x, dc->position.y};
     const raster::Point to{x, y};
     dc->position = POINT{x, y};
 
-    if (!paint.pen_draws) return TRUE;
+    if (pen.stroker == PenStroker::none) return TRUE;
     const raster::Point ends[]{from, to};
     const raster::Box device_area = device_bounds(ends).grown(paint.pen_reach());
     const raster::Surface surface = surface_for_shape(*dc, device_area);
-    if (paint.thin_pen())
-        raster::draw_thin_line(surface, from, to, paint.pen_colour);
+    if (pen.stroker == PenStroker::thin_line)
+        raster::draw_thin_line(surface, from, to, pen.pixel);
     else
-        raster::stroke_wide_segment(surface, from, to, paint.pen_width, paint.pen_colour);
+        raster::stroke_wide_segment(surface, from, to, pen.width(), pen.pixel);
     report_drawn(*dc, surface, device_area);
     return TRUE;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "exact_division.h"
+#include "precondition.h"
 #include "span.h"
 
 namespace kd508::raster {
@@ -274,6 +275,7 @@ public:
     // nothing is clipped, and each row costs its stores. False when the box has no table.
     bool fill_whole(const Surface& surface, Pixel colour) const {
         if (!table_) return false;
+        KD508_PRECONDITION(box_.left >= 0 && box_.top >= 0 && box_.right <= surface.width && box_.bottom <= surface.height);
         Pixel* row = surface.row(static_cast<int>(box_.top)) + box_.left;
         for (const BoxRow& span : table_->box_rows) {
             fill_pixels(row + span.first, span.count, colour);

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "precondition.h"
+
 namespace kd508::raster {
 
 using Wide = __int128;
@@ -20,6 +22,7 @@ inline constexpr std::int64_t narrow_factor_limit = std::int64_t{1} << 31;
 // Largest integer not above n / d; d must not be zero.
 template <typename Integer>
 constexpr Integer floor_div(Integer n, Integer d) {
+    KD508_PRECONDITION(d != 0);
     Integer q = n / d;
     if ((n % d != 0) && ((n < 0) != (d < 0))) --q;
     return q;
@@ -28,6 +31,7 @@ constexpr Integer floor_div(Integer n, Integer d) {
 // Smallest integer not below n / d; d must not be zero.
 template <typename Integer>
 constexpr Integer ceil_div(Integer n, Integer d) {
+    KD508_PRECONDITION(d != 0);
     Integer q = n / d;
     if ((n % d != 0) && ((n < 0) == (d < 0))) ++q;
     return q;
@@ -35,6 +39,9 @@ constexpr Integer ceil_div(Integer n, Integer d) {
 
 // n / d rounded to the nearest integer, an exact half going to the smaller one; d > 0.
 template <typename Integer>
-constexpr Integer round_half_down(Integer n, Integer d) { return ceil_div<Integer>(2 * n - d, 2 * d); }
+constexpr Integer round_half_down(Integer n, Integer d) {
+    KD508_PRECONDITION(d > 0);
+    return ceil_div<Integer>(2 * n - d, 2 * d);
+}
 
 }  // namespace kd508::raster

@@ -203,6 +203,7 @@ constexpr std::size_t widest_unrolled_row = 16;
 // are at least a vector wide: narrower boxes are written in place by fill_box.
 KD508_WIDE_STORES void fill_rows(Pixel* first, std::ptrdiff_t stride, std::size_t count, std::size_t rows,
                                  Pixel colour) {
+    KD508_PRECONDITION(count >= pixels_per_vector);
     PixelVector vector;
     splat(vector, colour);
     const std::size_t last_store = count - pixels_per_vector;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "geometry.h"
+#include "precondition.h"
 #include "surface.h"
 
 namespace kd508::raster {
@@ -64,6 +65,7 @@ inline RunChange fill_unlike(Pixel* first, std::size_t count, Pixel colour) {
 // small shape is mostly a handful of pixels and a loop's steps would cost more than its stores.
 static_assert(short_run <= 16, "four stores of four pixels cover every short run");
 inline void fill_short_run(Pixel* first, int count, Pixel colour) {
+    KD508_PRECONDITION(count >= 0 && count < short_run);
     using FourPixels = Pixel __attribute__((vector_size(4 * sizeof(Pixel))));
     using TwoPixels = Pixel __attribute__((vector_size(2 * sizeof(Pixel))));
     const FourPixels four = {colour, colour, colour, colour};
@@ -88,6 +90,7 @@ inline void fill_short_run(Pixel* first, int count, Pixel colour) {
 // Writes count pixels (none when count is 0) from first on: a short run in place, a longer one
 // with the widest stores.
 inline void fill_pixels(Pixel* first, int count, Pixel colour) {
+    KD508_PRECONDITION(count >= 0);
     if (count >= short_run) fill_run(first, static_cast<std::size_t>(count), colour);
     else fill_short_run(first, count, colour);
 }
@@ -95,6 +98,8 @@ inline void fill_pixels(Pixel* first, int count, Pixel colour) {
 // Fills x_begin..x_end-1 of row y. The caller has clipped: 0 <= y < height and
 // 0 <= x_begin <= x_end <= width.
 inline void fill_span(const Surface& surface, int y, int x_begin, int x_end, Pixel colour) {
+    KD508_PRECONDITION(0 <= y && y < surface.height);
+    KD508_PRECONDITION(0 <= x_begin && x_begin <= x_end && x_end <= surface.width);
     fill_pixels(surface.row(y) + x_begin, x_end - x_begin, colour);
 }
 
