@@ -14,7 +14,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "../runtime/src/runtime_state.h"
+#include "runtime_state.h"
 #include "headless/headless_driver.h"
 #include "walk_state.h"
 

@@ -15,7 +15,7 @@
 
 #include "headless/headless_driver.h"
 #include "kd508.h"
-#include "../runtime/src/runtime_state.h"
+#include "runtime_state.h"
 
 namespace {
 

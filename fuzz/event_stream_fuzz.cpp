@@ -20,9 +20,9 @@
 #include "headless/headless_driver.h"
 #include "kd508.h"
 #include "walk_state.h"
-#include "../runtime/src/run_menu.h"
-#include "../runtime/src/runtime_state.h"
-#include "../runtime/src/script.h"
+#include "run_menu.h"
+#include "runtime_state.h"
+#include "script.h"
 
 namespace {
 

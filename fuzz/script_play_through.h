@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "kd508.h"
-#include "../runtime/src/runtime_state.h"
-#include "../runtime/src/script.h"
+#include "runtime_state.h"
+#include "script.h"
 
 namespace kd508::fuzzing {
 

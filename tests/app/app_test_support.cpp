@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "kd508.h"
-#include "../../runtime/src/runtime_state.h"
+#include "runtime_state.h"
 
 namespace bugwalk::testing {
 

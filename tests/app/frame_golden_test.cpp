@@ -15,7 +15,7 @@
 #include "kd508.h"
 #include "panel.h"
 #include "walk_state.h"
-#include "../../runtime/src/window_lifecycle.h"
+#include "window_lifecycle.h"
 
 namespace bugwalk {
 namespace {

@@ -19,7 +19,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "../../runtime/src/runtime_state.h"
+#include "runtime_state.h"
 #include "golden_image.h"
 #include "headless/headless_driver.h"
 #include "walk_state.h"

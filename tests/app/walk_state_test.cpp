@@ -4,7 +4,7 @@
 #include <array>
 #include <limits>
 
-#include "../../runtime/src/runtime_state.h"
+#include "runtime_state.h"
 #include "headless/headless_driver.h"
 #include "kd508.h"
 #include "walk_state.h"

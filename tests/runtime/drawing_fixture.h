@@ -11,8 +11,8 @@
 #include "headless/headless_driver.h"
 #include "kd508.h"
 #include "core/layer_counters.h"
-#include "../../runtime/src/runtime_state.h"
-#include "../../runtime/src/window_lifecycle.h"
+#include "runtime_state.h"
+#include "window_lifecycle.h"
 
 namespace kd508::testing {
 

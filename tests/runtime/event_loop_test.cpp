@@ -7,8 +7,8 @@
 
 #include <unistd.h>
 
-#include "../../runtime/src/run_menu.h"
-#include "../../runtime/src/runtime_state.h"
+#include "run_menu.h"
+#include "runtime_state.h"
 #include "headless/headless_driver.h"
 #include "kd508.h"
 

@@ -11,7 +11,7 @@
 #include "drawing_fixture.h"
 #include "raster/thin_line.h"
 #include "raster/wide_stroke.h"
-#include "../../runtime/src/palette.h"
+#include "palette.h"
 
 namespace kd508::testing {
 namespace {

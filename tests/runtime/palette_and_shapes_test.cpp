@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "drawing_fixture.h"
-#include "../../runtime/src/draw_command.h"
-#include "../../runtime/src/palette.h"
+#include "draw_command.h"
+#include "palette.h"
 
 namespace kd508::testing {
 namespace {

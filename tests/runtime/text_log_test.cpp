@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "drawing_fixture.h"
-#include "../../runtime/src/formatted_text.h"
-#include "../../runtime/src/run_menu.h"
-#include "../../runtime/src/text_log.h"
+#include "formatted_text.h"
+#include "run_menu.h"
+#include "text_log.h"
 
 namespace kd508::testing {
 namespace {

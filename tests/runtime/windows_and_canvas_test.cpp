@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "../../runtime/src/runtime_state.h"
-#include "../../runtime/src/window_lifecycle.h"
+#include "runtime_state.h"
+#include "window_lifecycle.h"
 #include "gdi/gdi_objects.h"
 #include "core/layer_counters.h"
 #include "headless/headless_driver.h"
