@@ -39,8 +39,6 @@ struct Paint {
     const PenObject& pen;
     bool brush_fills = false;
     raster::Pixel brush_colour = 0;
-
-    std::int64_t pen_reach() const { return pen.reach(); }
 };
 
 Paint paint_of(const DeviceContext& dc) {
@@ -113,7 +111,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
     BitmapObject* bitmap = kd508::platform::target_bitmap(*dc);
     const bool pending = bitmap != nullptr && paint.pen.stroker != PenStroker::wide_stroke;
     const raster::Surface surface =
-        pending ? bitmap->bits.surface() : surface_for_shape(*dc, device_box.grown(paint.pen_reach()));
+        pending ? bitmap->bits.surface() : surface_for_shape(*dc, device_box.grown(paint.pen.reach()));
     const auto fill_box = [&](const raster::Box& box, raster::Pixel colour) {
         if (pending) kd508::platform::defer_solid_box(*bitmap, box, colour);
         else raster::fill_box(surface, box, colour);
@@ -158,7 +156,7 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
             }
         }
     }
-    report_drawn(*dc, surface, device_box.grown(paint.pen_reach()));
+    report_drawn(*dc, surface, device_box.grown(paint.pen.reach()));
     return TRUE;
 }
 
@@ -167,7 +165,7 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
     if (!dc) return FALSE;
     const Paint paint = paint_of(*dc);
     const raster::Box device_box = ordered_device_box(left, top, right, bottom);
-    const raster::Surface surface = surface_for_shape(*dc, device_box.grown(paint.pen_reach()));
+    const raster::Surface surface = surface_for_shape(*dc, device_box.grown(paint.pen.reach()));
     // Boxes this thin have no inside: GDI draws them as rectangles, in the pen's colour with a
     // pen and one pixel smaller on the right and bottom without one, as Rectangle does. A box of
     // a single pixel paints nothing at all.
@@ -203,7 +201,7 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
             raster::stroke_wide_ellipse(surface, device_box, pen.width(), pen.pixel);
             break;
     }
-    report_drawn(*dc, surface, device_box.grown(paint.pen_reach()));
+    report_drawn(*dc, surface, device_box.grown(paint.pen.reach()));
     return TRUE;
 }
 
@@ -218,7 +216,7 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
     thread_local std::vector<raster::Point> device_points;
     device_points.clear();
     for (int i = 0; i < count; ++i) device_points.push_back(raster::Point{points[i].x, points[i].y});
-    const raster::Box device_area = device_bounds(device_points).grown(paint.pen_reach());
+    const raster::Box device_area = device_bounds(device_points).grown(paint.pen.reach());
     const raster::Surface surface = surface_for_shape(*dc, device_area);
 
     if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
@@ -246,7 +244,7 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
 
     if (pen.stroker == PenStroker::none) return TRUE;
     const raster::Point ends[]{from, to};
-    const raster::Box device_area = device_bounds(ends).grown(paint.pen_reach());
+    const raster::Box device_area = device_bounds(ends).grown(paint.pen.reach());
     const raster::Surface surface = surface_for_shape(*dc, device_area);
     if (pen.stroker == PenStroker::thin_line)
         raster::draw_thin_line(surface, from, to, pen.pixel);
