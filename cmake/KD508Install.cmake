@@ -102,7 +102,7 @@ set(CPACK_DEBIAN_PROGRAM_DESCRIPTION "bugs walking along a path, steered by nine
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libkd508-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-  "qt6-base-dev (>= 6.2), libfreetype-dev, libfontconfig-dev, libpng-dev, pkg-config, fontconfig, fonts-liberation2 | fonts-dejavu-core")
+  "qt6-base-dev (>= 6.2), libfreetype-dev, libfontconfig-dev, libpng-dev, libxcb1-dev, pkg-config, fontconfig, fonts-liberation2 | fonts-dejavu-core")
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "KD508 graphics runtime: static libraries and header
  Windows, an off-screen canvas, an event wait with animation ticks, a Run

@@ -11,7 +11,7 @@ run_packages=(
   # Platform layer: fonts (the metric-compatible faces first), screenshots (--screenshot) and
   # the on-screen presenter, natively on X11 and on Wayland desktops
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 libpng-dev
-  qt6-base-dev qt6-wayland
+  qt6-base-dev qt6-wayland libxcb1-dev
 )
 test_packages=(
   # Unit tests and benchmarks

@@ -126,7 +126,7 @@ echo "libkd508-dev depends on: $dev_depends"
 for needed in libqt6widgets6 libfreetype6 libfontconfig1 libpng16-16 fonts-liberation2; do
   [[ "$program_depends" == *"$needed"* ]] || fail "bugwalk does not depend on $needed"
 done
-for needed in qt6-base-dev libfreetype-dev libfontconfig-dev libpng-dev; do
+for needed in qt6-base-dev libfreetype-dev libfontconfig-dev libpng-dev libxcb1-dev; do
   [[ "$dev_depends" == *"$needed"* ]] || fail "libkd508-dev does not depend on $needed"
 done
 if command -v lintian >/dev/null; then

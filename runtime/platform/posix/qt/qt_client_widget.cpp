@@ -13,6 +13,7 @@
 
 #include "qt_client_pixels.h"
 #include "qt_key_mapping.h"
+#include "qt_store_fence.h"
 #include "qt_windows_1252.h"
 
 namespace kd508::platform::qt {
@@ -30,8 +31,8 @@ constexpr int shortest_paint_interval_ms = 16;
 }  // namespace
 
 ClientWidget::ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size,
-                           bool resizable, QWidget* parent)
-    : QWidget(parent), window_(window), input_(input), follows_layer_size_(!resizable),
+                           bool resizable, StoreFence* fence, QWidget* parent)
+    : QWidget(parent), window_(window), input_(input), fence_(fence), follows_layer_size_(!resizable),
       reported_size_(client_size) {
     setFocusPolicy(Qt::StrongFocus);
     // Every pixel is painted from the layer's buffer, so the toolkit need not erase first.
@@ -93,6 +94,8 @@ void ClientWidget::paint_unpainted() {
     // it, for every frame of an animation. The layer calls here only between its own calls, or
     // the paint timer does from the event loop, so the buffer holds what it was last told of.
     repaint(area);
+    // The toolkit sent the store's pixels itself.
+    if (fence_ != nullptr) fence_->pixels_sent();
 }
 
 bool ClientWidget::write_into_window_store(const QRegion& area) {
@@ -116,17 +119,22 @@ bool ClientWidget::write_into_window_store(const QRegion& area) {
     // paint event, a painter and its bookkeeping of dirty areas, a tenth of an animation's time.
     const QPoint offset = mapTo(top_level, QPoint(0, 0));
     const QRegion window_area = area.translated(offset);
-    store->beginPaint(window_area);
+    // Once the server has read what was sent before, the store is written as it stands: its
+    // painting would only wait for the server to say so again (qt_store_fence.h). The store of a
+    // window with an alpha channel is painted the toolkit's way, which clears what it paints first.
+    const bool server_caught_up =
+        fence_ != nullptr && !shown_on->format().hasAlpha() && fence_->server_caught_up(store->paintDevice());
+    if (!server_caught_up) store->beginPaint(window_area);
     QPaintDevice* device = store->paintDevice();
-    const bool writable = device != nullptr && device->devType() == QInternal::Image &&
-                          takes_client_pixels(*static_cast<QImage*>(device));
+    auto* target = device != nullptr && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    const bool writable = target != nullptr && takes_client_pixels(*target);
     if (writable) {
-        auto& target = *static_cast<QImage*>(device);
-        for (const QRect& part : area) write_client_pixels(image_, part, target, offset);
+        for (const QRect& part : area) write_client_pixels(image_, part, *target, offset);
     }
-    store->endPaint();
+    if (!server_caught_up) store->endPaint();
     if (!writable) return false;
     store->flush(window_area, shown_on);
+    if (fence_ != nullptr) fence_->pixels_sent();
     return true;
 }
 

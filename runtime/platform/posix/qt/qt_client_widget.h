@@ -13,11 +13,14 @@
 
 namespace kd508::platform::qt {
 
+class StoreFence;
+
 class ClientWidget final : public QWidget {
 public:
-    // A resizable client takes the size the user gives it; any other takes the layer's.
+    // A resizable client takes the size the user gives it; any other takes the layer's. The
+    // fence, where the display has one, outlives the widget.
     ClientWidget(PresenterWindowId window, InputSink& input, QSize client_size, bool resizable,
-                 QWidget* parent);
+                 StoreFence* fence, QWidget* parent);
 
     // The layer's buffer changed in the given area. The widget paints from the image until the
     // next call, which the layer makes before it frees or replaces the buffer.
@@ -50,6 +53,7 @@ private:
 
     PresenterWindowId window_;
     InputSink& input_;
+    StoreFence* fence_;  // tells when the window's store may be written without the toolkit's wait
     bool follows_layer_size_;
     ClientImage image_;  // the layer's buffer, as last told of
     QImage opaque_rows_;  // a few rows of it at a time, made opaque for painting

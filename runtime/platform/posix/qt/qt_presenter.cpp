@@ -20,6 +20,7 @@
 #include "qt_client_widget.h"
 #include "qt_event_loop_choice.h"
 #include "qt_input_relay.h"
+#include "qt_store_fence.h"
 #include "qt_teardown_watchdog.h"
 #include "qt_top_level_window.h"
 
@@ -62,6 +63,7 @@ public:
         QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
         // Closing is the window procedure's business, never the toolkit's.
         QApplication::setQuitOnLastWindowClosed(false);
+        store_fence_ = qt::StoreFence::for_application_display();
         clock_.start();
         deadline_timer_.setSingleShot(true);
         deadline_timer_.setTimerType(Qt::PreciseTimer);
@@ -90,7 +92,7 @@ public:
 
     void create_window(PresenterWindowId window, const PresenterWindowDescription& description) override {
         destroy_window(window);
-        windows_[window] = new qt::TopLevelWindow(window, description, relay_);
+        windows_[window] = new qt::TopLevelWindow(window, description, relay_, store_fence_.get());
     }
 
     void show_window(PresenterWindowId window, bool visible) override {
@@ -172,6 +174,7 @@ private:
     std::optional<qt::TeardownWatchdog> teardown_watchdog_;  // declared first: outlives the application
     int argc_;  // QApplication keeps a reference to it for its whole life
     QApplication application_;
+    std::unique_ptr<qt::StoreFence> store_fence_;  // on X11 only; outlives the windows
     QElapsedTimer clock_;
     qt::InputRelay relay_;
     QTimer deadline_timer_;  // wakes a wait at its deadline

@@ -37,7 +37,8 @@ Qt::WindowFlags window_flags_for(const WindowDecorations& decorations) {
 }
 
 TopLevelWindow::TopLevelWindow(PresenterWindowId window,
-                               const PresenterWindowDescription& description, InputSink& input)
+                               const PresenterWindowDescription& description, InputSink& input,
+                               StoreFence* fence)
     : window_(window), input_(input) {
     const WindowGeometry& geometry = description.geometry;
     const QSize client_size(geometry.client_width, geometry.client_height);
@@ -47,7 +48,7 @@ TopLevelWindow::TopLevelWindow(PresenterWindowId window,
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    client_ = new ClientWidget(window, input, client_size, description.resizable, this);
+    client_ = new ClientWidget(window, input, client_size, description.resizable, fence, this);
     layout->addWidget(client_);
     if (description.resizable) {
         resize(client_size);

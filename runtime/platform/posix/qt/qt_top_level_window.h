@@ -16,14 +16,16 @@ class QMenuBar;
 namespace kd508::platform::qt {
 
 class ClientWidget;
+class StoreFence;
 
 // The toolkit's window hints for the frame a window style asks for.
 Qt::WindowFlags window_flags_for(const WindowDecorations& decorations);
 
 class TopLevelWindow final : public QWidget {
 public:
+    // The fence, where the display has one, outlives the window.
     TopLevelWindow(PresenterWindowId window, const PresenterWindowDescription& description,
-                   InputSink& input);
+                   InputSink& input, StoreFence* fence);
 
     // Shows the window with its outer frame at the position the layer gave it.
     void show_framed();
