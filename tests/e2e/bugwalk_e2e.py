@@ -96,8 +96,8 @@ class BugwalkTestCase(session.ProgramRunsMixin, unittest.TestCase):
         image.write_png(path)
         sys.stderr.write("image saved as %s\n" % path)
 
-    def start(self):
-        program = Bugwalk(self.display, PROGRAM, self.directory)
+    def start(self, extra_environment=None):
+        program = Bugwalk(self.display, PROGRAM, self.directory, extra_environment)
         self.programs.append(program)
         program.park_pointer()
 
@@ -141,6 +141,13 @@ class WalkTest(BugwalkTestCase):
         # The text window stands along the lower third of the screen: its top at 2 * H / 3 + 1.
         self.assertEqual((program.text.left, program.text.top),
                          (0, 2 * session.SCREEN_HEIGHT // 3 + 1))
+        self.quit_with_ctrl_q(program)
+
+    def test_the_bug_walks_where_the_display_shares_no_memory(self):
+        # A display across the network takes every frame as pixels sent to it, never from a
+        # store it shares with the program.
+        program = self.start({"QT_XCB_NO_MITSHM": "1"})
+        program.wait_until_changed(program.graphics_client())
         self.quit_with_ctrl_q(program)
 
     def test_stop_freezes_the_walk_and_add_bug_shows_a_second_bug(self):

@@ -199,11 +199,13 @@ class WatchedProgram:
 class Bugwalk(WatchedProgram):
     """The real program, started in a directory of its own on the given display."""
 
-    def __init__(self, display, program, directory):
+    def __init__(self, display, program, directory, extra_environment=None):
         self.display = display
         self.directory = directory
         self.started = time.monotonic()
-        self.process = subprocess.Popen([program], cwd=directory, env=display.environment(),
+        environment = display.environment()
+        environment.update(extra_environment or {})
+        self.process = subprocess.Popen([program], cwd=directory, env=environment,
                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         self.graphics = self.find_window(GRAPHICS_TITLE)
         self.text = self.find_window(TEXT_TITLE)
