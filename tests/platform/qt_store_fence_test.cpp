@@ -20,6 +20,7 @@ namespace {
 
 using kd508::platform::qt::FenceLink;
 using kd508::platform::qt::in_shared_mapping;
+using kd508::platform::qt::is_xrgb_visual;
 using kd508::platform::qt::StoreFence;
 
 struct FakeServer {
@@ -128,6 +129,17 @@ TEST_F(StoreFenceTest, StaysClosedForAStoreKeptInTheToolkitsOwnMemory) {
     EXPECT_FALSE(fence.server_caught_up(&private_store));
     EXPECT_FALSE(fence.server_caught_up(nullptr));
     EXPECT_TRUE(fence.server_caught_up(&store.image()));
+}
+
+TEST(XrgbVisual, OnlyTrueColourInTheImagesByteOrder) {
+    constexpr int true_colour = 4;  // the class numbers of the X11 protocol
+    constexpr int direct_colour = 5;
+    EXPECT_TRUE(is_xrgb_visual(true_colour, 0xFF0000, 0x00FF00, 0x0000FF));
+    EXPECT_FALSE(is_xrgb_visual(true_colour, 0x0000FF, 0x00FF00, 0xFF0000)) << "red and blue swapped";
+    EXPECT_FALSE(is_xrgb_visual(true_colour, 0xFF0000, 0x00FF00, 0x00FF00));
+    EXPECT_FALSE(is_xrgb_visual(true_colour, 0xFF0000, 0xFF0000, 0x0000FF));
+    EXPECT_FALSE(is_xrgb_visual(true_colour, 0xF800, 0x07E0, 0x001F)) << "16 bits a pixel";
+    EXPECT_FALSE(is_xrgb_visual(direct_colour, 0xFF0000, 0x00FF00, 0x0000FF));
 }
 
 TEST(SharedMapping, TellsSharedMemoryFromPrivateMemory) {

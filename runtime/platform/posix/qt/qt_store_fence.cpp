@@ -15,9 +15,7 @@
 namespace kd508::platform::qt {
 namespace {
 
-// The masks of a true-colour visual whose pixels are 0x??RRGGBB words, the byte order of the
-// toolkit's 32-bit images. On any other visual the toolkit reorders the bytes of a store when its
-// painting ends, so that painting cannot be left out.
+// The masks of a true-colour visual whose pixels are 0x??RRGGBB words.
 constexpr std::uint32_t red_mask = 0x00FF0000u;
 constexpr std::uint32_t green_mask = 0x0000FF00u;
 constexpr std::uint32_t blue_mask = 0x000000FFu;
@@ -50,11 +48,6 @@ private:
     xcb_connection_t* connection_;
 };
 
-bool is_xrgb_visual(const xcb_visualtype_t& visual) {
-    return visual._class == XCB_VISUAL_CLASS_TRUE_COLOR && visual.red_mask == red_mask &&
-           visual.green_mask == green_mask && visual.blue_mask == blue_mask;
-}
-
 // Whether every screen's default visual is one whose stores need no reordering.
 bool screens_take_xrgb(xcb_connection_t* connection) {
     const xcb_setup_t* setup = xcb_get_setup(connection);
@@ -66,7 +59,9 @@ bool screens_take_xrgb(xcb_connection_t* connection) {
             for (xcb_visualtype_iterator_t visual = xcb_depth_visuals_iterator(depth.data); visual.rem;
                  xcb_visualtype_next(&visual)) {
                 if (visual.data->visual_id != screen.data->root_visual) continue;
-                if (!is_xrgb_visual(*visual.data)) return false;
+                if (!is_xrgb_visual(visual.data->_class, visual.data->red_mask, visual.data->green_mask,
+                                    visual.data->blue_mask))
+                    return false;
                 found = true;
                 break;
             }
@@ -78,6 +73,10 @@ bool screens_take_xrgb(xcb_connection_t* connection) {
 }
 
 }  // namespace
+
+bool is_xrgb_visual(int visual_class, std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+    return visual_class == XCB_VISUAL_CLASS_TRUE_COLOR && red == red_mask && green == green_mask && blue == blue_mask;
+}
 
 bool in_shared_mapping(const void* address) {
     std::FILE* maps = std::fopen("/proc/self/maps", "re");

@@ -12,6 +12,7 @@
 // toolkit may have sent pixels of its own, the store is painted the toolkit's way.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include <QObject>
@@ -70,6 +71,11 @@ private:
     const void* checked_pixels_ = nullptr;  // the store memory last looked at
     bool checked_pixels_shared_ = false;
 };
+
+// Whether an X11 visual of this class and these masks takes pixels in the byte order of the
+// toolkit's 32-bit images, 0x??RRGGBB words. On any other the toolkit reorders the bytes of a store
+// when its painting ends, so that painting cannot be left out.
+bool is_xrgb_visual(int visual_class, std::uint32_t red, std::uint32_t green, std::uint32_t blue);
 
 // Whether the memory at address is mapped shared, as the stores the server reads are. A store the
 // toolkit keeps in memory of its own is sent as pixels, only those it painted its own way.
