@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 #include "exact_division.h"
@@ -205,8 +206,12 @@ std::size_t set_of(const Quadrant& q) {
 
 const SpanTable* span_table(const Quadrant& q) {
     if (q.a >= narrow_axis_limit || q.b >= tabled_height_limit) return nullptr;
-    thread_local std::array<SpanTableSet, table_set_count> sets;
-    SpanTableSet& set = sets[set_of(q)];
+    // Each drawing thread keeps its own tables, made by its first ellipse. Held in the thread's
+    // static storage they would be copied into every thread the process starts, the toolkit's
+    // event reader and bus threads included, which never draw.
+    thread_local std::unique_ptr<std::array<SpanTableSet, table_set_count>> sets;
+    if (!sets) sets = std::make_unique<std::array<SpanTableSet, table_set_count>>();
+    SpanTableSet& set = (*sets)[set_of(q)];
     for (const SpanTable& table : set.tables)
         if (table.quadrant.a == q.a && table.quadrant.b == q.b) return &table;
     SpanTable& table = set.tables[set.next_to_replace];

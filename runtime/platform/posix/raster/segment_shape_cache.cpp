@@ -1,6 +1,7 @@
 #include "segment_shape_cache.h"
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "span.h"
@@ -59,9 +60,13 @@ struct ShapeCache {
     std::vector<Pixel> scratch;
 };
 
+// One cache per drawing thread, made by its first recorded shape. Held in the thread's static
+// storage it would be copied into every thread the process starts, the toolkit's event reader
+// and bus threads included, which never draw.
 ShapeCache& shape_cache() {
-    thread_local ShapeCache cache;
-    return cache;
+    thread_local std::unique_ptr<ShapeCache> cache;
+    if (!cache) cache = std::make_unique<ShapeCache>();
+    return *cache;
 }
 
 std::size_t set_of(const ShapeKey& key) {
