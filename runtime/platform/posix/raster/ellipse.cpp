@@ -206,12 +206,14 @@ std::size_t set_of(const Quadrant& q) {
 
 const SpanTable* span_table(const Quadrant& q) {
     if (q.a >= narrow_axis_limit || q.b >= tabled_height_limit) return nullptr;
-    // Each drawing thread keeps its own tables, made by its first ellipse. Held in the thread's
-    // static storage they would be copied into every thread the process starts, the toolkit's
-    // event reader and bus threads included, which never draw.
-    thread_local std::unique_ptr<std::array<SpanTableSet, table_set_count>> sets;
-    if (!sets) sets = std::make_unique<std::array<SpanTableSet, table_set_count>>();
-    SpanTableSet& set = (*sets)[set_of(q)];
+    // Each drawing thread keeps its own tables, and a set is made when a size first falls in
+    // it: held whole in the thread's static storage, the sets would be copied into every thread
+    // the process starts (the toolkit's event reader and bus threads among them, which never
+    // draw), and a program draws few enough sizes to fill a fraction of them.
+    thread_local std::array<std::unique_ptr<SpanTableSet>, table_set_count> sets;
+    std::unique_ptr<SpanTableSet>& slot = sets[set_of(q)];
+    if (!slot) slot = std::make_unique<SpanTableSet>();
+    SpanTableSet& set = *slot;
     for (const SpanTable& table : set.tables)
         if (table.quadrant.a == q.a && table.quadrant.b == q.b) return &table;
     SpanTable& table = set.tables[set.next_to_replace];

@@ -54,19 +54,25 @@ struct ShapeSet {
     std::size_t next_to_replace = 0;
 };
 
+// One cache per drawing thread. A set is made when a shape first falls in it: held whole in the
+// thread's static storage, the sets would be copied into every thread the process starts (the
+// toolkit's event reader and bus threads among them, which never draw), and a program draws few
+// enough shapes to fill a fraction of them.
 struct ShapeCache {
-    std::array<ShapeSet, shape_set_count> sets;
+    std::array<std::unique_ptr<ShapeSet>, shape_set_count> sets;
     // Kept empty between recordings, so that recording never clears more than it painted.
     std::vector<Pixel> scratch;
+
+    ShapeSet& set(std::size_t index) {
+        std::unique_ptr<ShapeSet>& slot = sets[index];
+        if (!slot) slot = std::make_unique<ShapeSet>();
+        return *slot;
+    }
 };
 
-// One cache per drawing thread, made by its first recorded shape. Held in the thread's static
-// storage it would be copied into every thread the process starts, the toolkit's event reader
-// and bus threads included, which never draw.
 ShapeCache& shape_cache() {
-    thread_local std::unique_ptr<ShapeCache> cache;
-    if (!cache) cache = std::make_unique<ShapeCache>();
-    return *cache;
+    thread_local ShapeCache cache;
+    return cache;
 }
 
 std::size_t set_of(const ShapeKey& key) {
@@ -125,7 +131,7 @@ bool paint_recorded_segment(const Surface& surface, Point a, Point b, std::int64
         return false;
 
     ShapeCache& cache = shape_cache();
-    ShapeSet& set = cache.sets[set_of(key)];
+    ShapeSet& set = cache.set(set_of(key));
     const RecordedShape* shape = nullptr;
     for (const RecordedShape& candidate : set.shapes)
         if (candidate.key == key) shape = &candidate;
