@@ -218,5 +218,31 @@ TEST_F(FrameTest, GoldenElevenBugsAfterTwentyThreeNewColors) {
     EXPECT_TRUE(testing::matches_golden("eleven_bugs_new_color_23", shown()));
 }
 
+// On a screen every frame is copied to the window as it comes, and a copy takes the tiles whose
+// drawing calls repeat on trust: the frames must come out as the golden ones all the same.
+TEST_F(FrameTest, GoldenFramesComeOutAlikeWhenEveryFrameIsShownAsItComes) {
+    runtime.driver().set_reads_client_pixels(true);
+    draw_first_frame(state);
+    (void)shown();
+    for (int i = 0; i < 13; ++i) {
+        apply_event(state, KD508_PERIODIC);
+        draw_frame(state);
+        (void)shown();
+    }
+    EXPECT_TRUE(testing::matches_golden("after_13_periodic_events", shown()));
+}
+
+TEST_F(FrameTest, GoldenBugsAndColoursComeOutAlikeWhenEveryFrameIsShownAsItComes) {
+    runtime.driver().set_reads_client_pixels(true);
+    draw_first_frame(state);
+    (void)shown();
+    for (int i = 0; i < 10 + 23; ++i) {
+        click(button_x, i < 10 ? add_bug_y : new_color_y);
+        draw_frame(state);
+        (void)shown();
+    }
+    EXPECT_TRUE(testing::matches_golden("eleven_bugs_new_color_23", shown()));
+}
+
 }  // namespace
 }  // namespace bugwalk

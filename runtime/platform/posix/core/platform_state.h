@@ -41,6 +41,20 @@ struct PendingFill {
     raster::Pixel colour = 0;
 };
 
+// A running fingerprint of the drawing calls that reached a tile of a bitmap (drawing_journal.h).
+using DrawingFingerprint = std::uint64_t;
+
+// What a window shows of the last bitmap copied to it, tile by tile of the bitmap
+// (drawing_journal.h).
+struct ShownDrawing {
+    HGDIOBJ source = nullptr;  // the bitmap; null when the window shows no journaled copy
+    raster::Box area;          // the copy's, in the window's coordinates
+    std::int64_t shift_x = 0;
+    std::int64_t shift_y = 0;
+    std::int64_t columns = 0;  // of the bitmap's tiles, which tiles holds row by row
+    std::vector<DrawingFingerprint> tiles;
+};
+
 // A copy of a bitmap to a window that nothing has looked at yet (deferred_copy.h).
 struct DeferredCopy {
     HGDIOBJ source = nullptr;
@@ -63,6 +77,7 @@ struct WindowSurface {
     // boxes to it (changed_pixel_copy.h); never overlapping.
     std::vector<PendingFill> shown_solid;
     std::optional<DeferredCopy> deferred_copy;  // to be made before client's pixels are read or drawn on
+    ShownDrawing shown_drawing;
 };
 
 struct Window {
@@ -170,6 +185,10 @@ struct BitmapObject {
     PixelBuffer bits;
     std::vector<PendingFill> pending_fills;  // never overlapping, each on the bitmap and not empty
     HWND copied_to = nullptr;  // a window holding a deferred copy of these very bits (deferred_copy.h)
+    // The calls drawn on each tile since the bitmap's last copy to journal_window
+    // (drawing_journal.h); empty while no window keeps a journal of the bitmap.
+    std::vector<DrawingFingerprint> journal;
+    HWND journal_window = nullptr;
 };
 
 struct GdiObject {
@@ -224,6 +243,7 @@ struct GdiSection {
     HGDIOBJ default_bitmap = nullptr;  // the 1x1 bitmap a new memory device context holds
     std::size_t stock_count = 0;       // objects in the pool that are stock, left out of live counts
     PixelBuffer spare_bits;            // a bitmap's old bits, kept for the next one to draw on (deferred_copy.h)
+    std::uint64_t unrepeatable_calls = 0;  // drawing calls given a fingerprint of their own (drawing_journal.h)
 };
 
 // ---- menus ---------------------------------------------------------------------------------

@@ -110,7 +110,7 @@ private:
 raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const PendingFill> to_shown,
                                 const raster::Surface& from, std::span<const PendingFill> source_pending,
                                 const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y,
-                                std::vector<PendingFill>& now_shown) {
+                                std::vector<PendingFill>& now_shown, const TilesShown& tiles_shown) {
     // Kept from call to call, so that a copy allocates nothing once it has seen the most boxes.
     thread_local std::vector<std::int64_t> band_edges;  // rows where the boxes across a row change
     thread_local std::vector<const PendingFill*> solid_across;
@@ -149,15 +149,17 @@ raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const Pendi
         plan.add_gap(x, area.right);
 
         for (const RowPart& part : parts) {
-            switch (part.kind) {
-            case RowPart::Kind::copy:
-                copy_part(to, from, shift_x, shift_y, band_top, band_bottom, part.begin, part.end, changed);
-                break;
-            case RowPart::Kind::fill:
-                for (std::int64_t row = band_top; row < band_bottom; ++row)
-                    fill_part(to.row(static_cast<int>(row)), row, part.begin, part.end, part.colour, changed);
-                break;
-            }
+            tiles_shown.for_each_unknown(raster::Box{part.begin, band_top, part.end, band_bottom}, [&](const raster::Box& piece) {
+                switch (part.kind) {
+                case RowPart::Kind::copy:
+                    copy_part(to, from, shift_x, shift_y, piece.top, piece.bottom, piece.left, piece.right, changed);
+                    break;
+                case RowPart::Kind::fill:
+                    for (std::int64_t row = piece.top; row < piece.bottom; ++row)
+                        fill_part(to.row(static_cast<int>(row)), row, piece.left, piece.right, part.colour, changed);
+                    break;
+                }
+            });
         }
     }
     return changed.box;

@@ -6,6 +6,7 @@
 
 #include "changed_pixel_copy.h"
 #include "device_context.h"
+#include "drawing_journal.h"
 #include "gdi_objects.h"
 #include "pending_fills.h"
 
@@ -74,14 +75,14 @@ bool copies_may_wait() {
 }
 
 void copy_to_window(WindowSurface& window, const raster::Surface& from, std::span<const PendingFill> source_pending,
-                    const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y) {
+                    const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y,
+                    const TilesShown& tiles_shown) {
     thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
     const raster::Box changed = copy_changed_pixels(window.client.surface(), window.shown_solid, from, source_pending,
-                                                    area, shift_x, shift_y, now_shown);
-    if (!changed.empty()) {
-        note_window_drawn(window, changed);
-    }
-    // Reported first: what the copy wrote is what the window now shows, not a change to forget.
+                                                    area, shift_x, shift_y, now_shown, tiles_shown);
+    // Only the presenter is told: what the copy wrote is what the window now shows, not drawing
+    // that would make the window forget what it holds.
+    if (!changed.empty()) show_client_change(window, changed);
     window.shown_solid.swap(now_shown);
 }
 
@@ -99,6 +100,9 @@ void defer_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle
     }
     // A bitmap's bits wait for one window at a time.
     if (source_bitmap.copied_to && source_bitmap.copied_to != window_handle) make_waiting_copy(source_bitmap.copied_to);
+    // Most waiting copies are never made: a journal of the bitmap's drawing would only cost.
+    stop_journal(source_bitmap);
+    forget_shown_drawing(window);
     DeferredCopy& copy = window.deferred_copy.emplace();
     copy.source = source_handle;
     copy.source_pending.assign(source_pending.begin(), source_pending.end());

@@ -16,6 +16,7 @@
 #include <span>
 
 #include "core/platform_state.h"
+#include "drawing_journal.h"
 #include "raster/geometry.h"
 #include "raster/surface.h"
 
@@ -38,8 +39,10 @@ void make_waiting_copy(HWND window_handle);
 void release_bits_to_waiting_copy(BitmapObject& bitmap);
 
 // Copies from `from` to the window over area, writing only changed pixels and telling the
-// presenter what changed (changed_pixel_copy.h).
+// presenter what changed (changed_pixel_copy.h); tiles_shown are those it need not look at
+// (drawing_journal.h).
 void copy_to_window(WindowSurface& window, const raster::Surface& from, std::span<const PendingFill> source_pending,
-                    const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y);
+                    const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y,
+                    const TilesShown& tiles_shown = {});
 
 }  // namespace kd508::platform

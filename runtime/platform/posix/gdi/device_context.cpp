@@ -9,6 +9,7 @@
 #include "core/win32_rect.h"
 #include "raster/box_move.h"
 #include "deferred_copy.h"
+#include "drawing_journal.h"
 #include "gdi_objects.h"
 #include "core/layer_counters.h"
 #include "pending_fills.h"
@@ -78,6 +79,10 @@ kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, co
 }
 
 void kd508::platform::note_drawn(DeviceContext& dc, const kd508::raster::Box& area) {
+    if (BitmapObject* bitmap = target_bitmap(dc)) {
+        if (keeps_journal(*bitmap)) record_drawing(*bitmap, area, unrepeatable_call());
+        return;
+    }
     if (dc.target != DeviceContext::Target::window) return;
     if (WindowSurface* window = find_window_surface(dc.window)) note_window_drawn(*window, area);
 }
@@ -85,6 +90,7 @@ void kd508::platform::note_drawn(DeviceContext& dc, const kd508::raster::Box& ar
 void kd508::platform::note_window_drawn(WindowSurface& window, const kd508::raster::Box& area) {
     if (area.empty()) return;
     forget_shown_solid(window, area);
+    forget_shown_drawing(window, area);
     show_client_change(window, area);
 }
 
@@ -164,11 +170,17 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     if (source_bitmap) pending = source_bitmap->pending_fills;
     if (copy_waits) {
         defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending, area, shift_x, shift_y);
+    } else if (window && source_bitmap) {
+        const TilesShown tiles_shown =
+            take_journal_for_copy(target->window, *window, source->bitmap, *source_bitmap, area, shift_x, shift_y);
+        copy_to_window(*window, from, pending, area, shift_x, shift_y, tiles_shown);
     } else if (window) {
+        forget_shown_drawing(*window);
         copy_to_window(*window, from, pending, area, shift_x, shift_y);
     } else {
         thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
-        copy_changed_pixels(to, {}, from, pending, area, shift_x, shift_y, now_shown);
+        const kd508::raster::Box changed = copy_changed_pixels(to, {}, from, pending, area, shift_x, shift_y, now_shown);
+        note_drawn(*target, changed);
     }
     return TRUE;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/platform_state.h"
+#include "drawing_journal.h"
 #include "raster/geometry.h"
 #include "raster/surface.h"
 
@@ -22,8 +23,21 @@ raster::Surface target_surface_for(DeviceContext& dc, const raster::Box& device_
 BitmapObject* target_bitmap(DeviceContext& dc);
 
 // Reports drawing inside area (device pixels, right and bottom exclusive, already clipped to
-// the target). A window's presenter is told; a bitmap needs nothing.
+// the target). A window's presenter is told; a bitmap's journal (drawing_journal.h) records a
+// call whose pixels depend on what the target held.
 void note_drawn(DeviceContext& dc, const raster::Box& area);
+
+// The same for a call that sets each pixel it draws to a value of its own, whatever the pixel
+// held: a bitmap's journal records it by the fingerprint make_fingerprint() returns, which is
+// asked for only when the bitmap keeps a journal.
+template <class MakeFingerprint>
+void note_drawn_by(DeviceContext& dc, const raster::Box& area, MakeFingerprint&& make_fingerprint) {
+    if (BitmapObject* bitmap = target_bitmap(dc)) {
+        if (keeps_journal(*bitmap)) record_drawing(*bitmap, area, make_fingerprint());
+        return;
+    }
+    note_drawn(dc, area);
+}
 
 // The same for drawing on a window's client area, whatever drew it.
 void note_window_drawn(WindowSurface& window, const raster::Box& area);

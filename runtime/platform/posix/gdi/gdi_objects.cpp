@@ -100,7 +100,9 @@ void kd508::platform::create_stock_objects() {
         gdi().stock[static_cast<std::size_t>(entry.index)] = add_gdi_object(std::move(entry.object));
         ++gdi().stock_count;
     }
-    gdi().default_bitmap = add_gdi_object(GdiObject{BitmapObject{PixelBuffer(1, 1), {}}, true});
+    BitmapObject default_bitmap;
+    default_bitmap.bits = PixelBuffer(1, 1);
+    gdi().default_bitmap = add_gdi_object(GdiObject{std::move(default_bitmap), true});
     ++gdi().stock_count;
 }
 

@@ -22,6 +22,8 @@
 #include "raster/wide_stroke.h"
 
 using kd508::platform::BitmapObject;
+using kd508::platform::CallFingerprint;
+using kd508::platform::DrawingCall;
 using kd508::platform::BrushObject;
 using kd508::platform::DeviceContext;
 using kd508::platform::PenObject;
@@ -63,11 +65,29 @@ raster::Surface surface_for_shape(DeviceContext& dc, const raster::Box& device_a
     return kd508::platform::target_surface_for(dc, device_area.grown(kd508::platform::drawing_overreach));
 }
 
-// Tells the device context's owner which pixels may have changed.
-void report_drawn(DeviceContext& dc, const raster::Surface& surface, const raster::Box& device_area) {
+// The start of a shape's fingerprint for a bitmap's journal (drawing_journal.h): the call, the
+// pen and the brush.
+CallFingerprint paint_fingerprint(DrawingCall call, const Paint& paint) {
+    CallFingerprint fingerprint(call);
+    fingerprint.add(static_cast<std::int64_t>(paint.pen.stroker)).add(paint.pen.size).add(paint.pen.pixel);
+    fingerprint.add(paint.brush_fills).add(paint.brush_colour);
+    return fingerprint;
+}
+
+CallFingerprint box_fingerprint(DrawingCall call, const Paint& paint, const raster::Box& device_box) {
+    CallFingerprint fingerprint = paint_fingerprint(call, paint);
+    fingerprint.add(device_box.left).add(device_box.top).add(device_box.right).add(device_box.bottom);
+    return fingerprint;
+}
+
+// Tells the device context's owner which pixels may have changed, and by which call: every shape
+// sets the pixels it covers to the pen's or the brush's colour, whatever they held.
+template <class MakeFingerprint>
+void report_drawn(DeviceContext& dc, const raster::Surface& surface, const raster::Box& device_area,
+                  MakeFingerprint&& make_fingerprint) {
     const raster::Box clipped = device_area.intersected(raster::bounds_of(surface));
     if (clipped.empty()) return;
-    kd508::platform::note_drawn(dc, clipped);
+    kd508::platform::note_drawn_by(dc, clipped, make_fingerprint);
 }
 
 // The bounding box of points, right and bottom exclusive.
@@ -156,7 +176,8 @@ BOOL WINAPI Rectangle(HDC dc_handle, int left, int top, int right, int bottom) {
             }
         }
     }
-    report_drawn(*dc, surface, device_box.grown(paint.pen.reach()));
+    report_drawn(*dc, surface, device_box.grown(paint.pen.reach()),
+                 [&] { return box_fingerprint(DrawingCall::rectangle, paint, device_box).value(); });
     return TRUE;
 }
 
@@ -201,7 +222,8 @@ BOOL WINAPI Ellipse(HDC dc_handle, int left, int top, int right, int bottom) {
             raster::stroke_wide_ellipse(surface, device_box, pen.width(), pen.pixel);
             break;
     }
-    report_drawn(*dc, surface, device_box.grown(paint.pen.reach()));
+    report_drawn(*dc, surface, device_box.grown(paint.pen.reach()),
+                 [&] { return box_fingerprint(DrawingCall::ellipse, paint, device_box).value(); });
     return TRUE;
 }
 
@@ -221,7 +243,12 @@ BOOL WINAPI Polygon(HDC dc_handle, const POINT* points, int count) {
 
     if (paint.brush_fills) raster::fill_polygon_alternate(surface, device_points, paint.brush_colour);
     stroke_closed_path(surface, device_points, paint.pen);
-    report_drawn(*dc, surface, device_area);
+    report_drawn(*dc, surface, device_area, [&] {
+        CallFingerprint fingerprint = paint_fingerprint(DrawingCall::polygon, paint);
+        fingerprint.add(static_cast<std::int64_t>(device_points.size()));
+        for (const raster::Point& point : device_points) fingerprint.add(point.x).add(point.y);
+        return fingerprint.value();
+    });
     return TRUE;
 }
 
@@ -250,7 +277,12 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
         raster::draw_thin_line(surface, from, to, pen.pixel);
     else
         raster::stroke_wide_segment(surface, from, to, pen.width(), pen.pixel);
-    report_drawn(*dc, surface, device_area);
+    report_drawn(*dc, surface, device_area, [&] {
+        // The brush draws nothing of a line.
+        CallFingerprint fingerprint(DrawingCall::line);
+        fingerprint.add(static_cast<std::int64_t>(pen.stroker)).add(pen.size).add(pen.pixel);
+        return fingerprint.add(from.x).add(from.y).add(to.x).add(to.y).value();
+    });
     return TRUE;
 }
 
@@ -262,7 +294,8 @@ COLORREF WINAPI SetPixel(HDC dc_handle, int x, int y, COLORREF colour) {
     if (!surface.contains(x, y)) return CLR_INVALID;
     const raster::Pixel pixel = kd508::platform::pixel_from_colorref(colour);
     surface.row(y)[x] = pixel;
-    report_drawn(*dc, surface, raster::Box{x, y, std::int64_t{x} + 1, std::int64_t{y} + 1});
+    report_drawn(*dc, surface, raster::Box{x, y, std::int64_t{x} + 1, std::int64_t{y} + 1},
+                 [&] { return CallFingerprint(DrawingCall::pixel).add(x).add(y).add(pixel).value(); });
     // The colour actually set: on a 32-bit target, the colour asked for without its flag byte.
     return kd508::platform::colorref_from_pixel(pixel);
 }

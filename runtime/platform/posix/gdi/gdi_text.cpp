@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "device_context.h"
 #include "font/glyph_blend.h"
@@ -13,6 +14,7 @@
 #include "gdi_objects.h"
 
 using namespace kd508::platform;
+using kd508::font::FontRequest;
 
 namespace {
 
@@ -30,15 +32,17 @@ constexpr BYTE break_character = 0x20;
 constexpr BYTE default_character = 0x1F;
 constexpr LONG digitized_aspect = 96;
 
-// The font a device context draws with: its selected font object, or the system font's request
-// should the selection not be a font at all.
-kd508::font::SizedFont& selected_font(const DeviceContext& dc) {
+// What a device context asks of the font layer: its selected font object's request, or the
+// system font's should the selection not be a font at all.
+FontRequest font_request_of(const DeviceContext& dc) {
     static const FontObject system_font_request{};
     const FontObject* object = dc.selected.font ? std::get_if<FontObject>(&dc.selected.font->value) : nullptr;
     if (!object) object = &system_font_request;
-    return kd508::font::sized_font(
-        kd508::font::FontRequest{object->height, object->fixed_pitch, object->face_name});
+    return FontRequest{object->height, object->fixed_pitch, object->face_name};
 }
+
+// The font a device context draws with.
+kd508::font::SizedFont& selected_font(const DeviceContext& dc) { return kd508::font::sized_font(font_request_of(dc)); }
 
 std::int64_t measured_width(kd508::font::SizedFont& font, const char* text, int count) {
     std::int64_t width = 0;
@@ -130,15 +134,30 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
 
     const kd508::raster::Pixel colour = pixel_from_colorref(dc->text_colour);
     std::int64_t pen = device_left;
+    bool blended = false;  // a glyph mixed its colour with what the pixels held
     for (int i = 0; i < count && pen < surface.width; ++i) {
         const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
         touched = kd508::font::united(touched, draw_glyph(surface, glyph, pen, baseline, colour));
+        blended = blended || (glyph.ink.empty() && !glyph.coverage.empty());
         pen += glyph.advance;
     }
 
-    if (!touched.empty()) {
-        note_drawn(*dc, kd508::raster::Box{touched.left, touched.top, touched.right, touched.bottom});
+    if (touched.empty()) return TRUE;
+    const kd508::raster::Box drawn{touched.left, touched.top, touched.right, touched.bottom};
+    if (blended) {
+        note_drawn(*dc, drawn);
+        return TRUE;
     }
+    // Ink and an opaque background set the pixels they cover whatever those held: the call is
+    // known by its font, place, colours and text.
+    note_drawn_by(*dc, drawn, [&] {
+        const FontRequest request = font_request_of(*dc);
+        CallFingerprint fingerprint(DrawingCall::text);
+        fingerprint.add(request.height).add(request.fixed_pitch).add(request.face_name);
+        fingerprint.add(x).add(y).add(dc->text_colour).add(dc->background_mode);
+        if (dc->background_mode == OPAQUE) fingerprint.add(dc->background_colour);
+        return fingerprint.add(std::string_view(text, static_cast<std::size_t>(count))).value();
+    });
     return TRUE;
 }
 

@@ -80,6 +80,7 @@ std::int64_t Driver::now_ms() const { return presenter().now_ms(); }
 void Driver::advance_ms(std::int64_t milliseconds) { presenter().advance(milliseconds); }
 void Driver::at_ms(std::int64_t time_ms, std::function<void()> action) { presenter().schedule(time_ms, std::move(action)); }
 void Driver::set_stall_limit_ms(std::int64_t time_ms) { presenter().set_stall_limit(time_ms); }
+void Driver::set_reads_client_pixels(bool reads) { presenter().set_reads_client_pixels(reads); }
 
 void Driver::click(HWND window, int client_x, int client_y) {
     presenter().sink().left_button_down(id_of(window), client_x, client_y);

@@ -47,6 +47,10 @@ public:
     void at_ms(std::int64_t time_ms, std::function<void()> action);
     // Virtual time after which a wait throws HeadlessStall (default: 10 minutes from start).
     void set_stall_limit_ms(std::int64_t time_ms);
+    // Whether the presenter reads the client pixels at every change, as one on a screen does:
+    // copies of bitmaps to windows are then made at once instead of waiting for a read. Off by
+    // default.
+    void set_reads_client_pixels(bool reads);
 
     // ---- input, queued at once as the presenter would deliver it ----
     void click(HWND window, int client_x, int client_y);

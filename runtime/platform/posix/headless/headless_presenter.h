@@ -23,7 +23,7 @@ public:
     void set_menu(platform::PresenterWindowId window, const std::vector<platform::MenuEntry>& menu_bar) override;
     void client_changed(platform::PresenterWindowId window, const platform::ClientImage& image,
                         const platform::ClientArea& changed) override;
-    bool reads_client_pixels() const override { return false; }
+    bool reads_client_pixels() const override { return reads_client_pixels_; }
     std::int64_t now_ms() override { return now_ms_; }
     void poll() override;
     void wait(std::optional<std::int64_t> deadline_ms) override;
@@ -41,6 +41,7 @@ public:
     void advance(std::int64_t milliseconds) { now_ms_ += milliseconds; }
     void schedule(std::int64_t time_ms, std::function<void()> action);
     void set_stall_limit(std::int64_t time_ms) { stall_limit_ms_ = time_ms; }
+    void set_reads_client_pixels(bool reads) { reads_client_pixels_ = reads; }
     std::int64_t polls() const { return polls_; }
     std::int64_t waits() const { return waits_; }
 
@@ -53,6 +54,7 @@ private:
     std::multimap<std::int64_t, std::function<void()>> actions_;
     std::int64_t now_ms_ = 0;
     std::int64_t stall_limit_ms_;
+    bool reads_client_pixels_ = false;
     std::int64_t polls_ = 0;
     std::int64_t waits_ = 0;
     std::int64_t polls_without_progress_ = 0;
