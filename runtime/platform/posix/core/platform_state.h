@@ -185,10 +185,15 @@ struct BitmapObject {
     PixelBuffer bits;
     std::vector<PendingFill> pending_fills;  // never overlapping, each on the bitmap and not empty
     HWND copied_to = nullptr;  // a window holding a deferred copy of these very bits (deferred_copy.h)
-    // The calls drawn on each tile since the bitmap's last copy to journal_window
-    // (drawing_journal.h); empty while no window keeps a journal of the bitmap.
-    std::vector<DrawingFingerprint> journal;
-    HWND journal_window = nullptr;
+};
+
+// A bitmap's journal of the calls drawn on it since its last copy to a window, tile by tile
+// (drawing_journal.h).
+struct BitmapJournal {
+    HGDIOBJ bitmap = nullptr;
+    HWND window = nullptr;     // whose copy last took the tiles
+    std::int64_t columns = 0;  // of the tiles, which tiles holds row by row
+    std::vector<DrawingFingerprint> tiles;
 };
 
 struct GdiObject {
@@ -243,7 +248,10 @@ struct GdiSection {
     HGDIOBJ default_bitmap = nullptr;  // the 1x1 bitmap a new memory device context holds
     std::size_t stock_count = 0;       // objects in the pool that are stock, left out of live counts
     PixelBuffer spare_bits;            // a bitmap's old bits, kept for the next one to draw on (deferred_copy.h)
-    std::uint64_t unrepeatable_calls = 0;  // drawing calls given a fingerprint of their own (drawing_journal.h)
+    // The journals of the bitmaps whose copies to windows are made as they come, and the count
+    // of drawing calls given a fingerprint of their own (drawing_journal.h).
+    std::vector<BitmapJournal> journals;
+    std::uint64_t unrepeatable_calls = 0;
 };
 
 // ---- menus ---------------------------------------------------------------------------------

@@ -101,7 +101,7 @@ void defer_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle
     // A bitmap's bits wait for one window at a time.
     if (source_bitmap.copied_to && source_bitmap.copied_to != window_handle) make_waiting_copy(source_bitmap.copied_to);
     // Most waiting copies are never made: a journal of the bitmap's drawing would only cost.
-    stop_journal(source_bitmap);
+    drop_journal(source_handle);
     forget_shown_drawing(window);
     DeferredCopy& copy = window.deferred_copy.emplace();
     copy.source = source_handle;

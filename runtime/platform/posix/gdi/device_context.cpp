@@ -79,8 +79,8 @@ kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, co
 }
 
 void kd508::platform::note_drawn(DeviceContext& dc, const kd508::raster::Box& area) {
-    if (BitmapObject* bitmap = target_bitmap(dc)) {
-        if (keeps_journal(*bitmap)) record_drawing(*bitmap, area, unrepeatable_call());
+    if (dc.target == DeviceContext::Target::memory) {
+        if (BitmapJournal* journal = journal_of(dc.bitmap)) record_drawing(*journal, area, unrepeatable_call());
         return;
     }
     if (dc.target != DeviceContext::Target::window) return;
@@ -172,7 +172,7 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
         defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending, area, shift_x, shift_y);
     } else if (window && source_bitmap) {
         const TilesShown tiles_shown =
-            take_journal_for_copy(target->window, *window, source->bitmap, *source_bitmap, area, shift_x, shift_y);
+            take_journal_for_copy(target->window, *window, source->bitmap, source_bitmap->bits, area, shift_x, shift_y);
         copy_to_window(*window, from, pending, area, shift_x, shift_y, tiles_shown);
     } else if (window) {
         forget_shown_drawing(*window);

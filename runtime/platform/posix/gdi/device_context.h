@@ -32,8 +32,8 @@ void note_drawn(DeviceContext& dc, const raster::Box& area);
 // asked for only when the bitmap keeps a journal.
 template <class MakeFingerprint>
 void note_drawn_by(DeviceContext& dc, const raster::Box& area, MakeFingerprint&& make_fingerprint) {
-    if (BitmapObject* bitmap = target_bitmap(dc)) {
-        if (keeps_journal(*bitmap)) record_drawing(*bitmap, area, make_fingerprint());
+    if (dc.target == DeviceContext::Target::memory) {
+        if (BitmapJournal* journal = journal_of(dc.bitmap)) record_drawing(*journal, area, make_fingerprint());
         return;
     }
     note_drawn(dc, area);

@@ -31,28 +31,28 @@ DrawingFingerprint after_call(DrawingFingerprint tile, DrawingFingerprint call) 
     return next < first_fingerprint ? next + first_fingerprint : next;
 }
 
-// The bitmap's tiles: as many as cover it, row by row.
-struct TileGrid {
-    std::int64_t columns = 0;
-    std::int64_t rows = 0;
+// How many tiles across cover a bitmap's width, and how many down its height.
+std::int64_t tile_columns(const PixelBuffer& bits) {
+    return (std::int64_t{bits.width} + journal_tile_width - 1) / journal_tile_width;
+}
+std::int64_t tile_rows(const PixelBuffer& bits) {
+    return (std::int64_t{bits.height} + journal_tile_height - 1) / journal_tile_height;
+}
 
-    explicit TileGrid(const PixelBuffer& bits)
-        : columns((std::int64_t{bits.width} + journal_tile_width - 1) / journal_tile_width),
-          rows((std::int64_t{bits.height} + journal_tile_height - 1) / journal_tile_height) {}
-
-    std::size_t count() const { return static_cast<std::size_t>(columns * rows); }
-
-    // Calls visit with the index of each tile that device_area (lying on the grid) meets.
-    template <class Visit>
-    static void for_each_tile(const raster::Box& device_area, std::int64_t columns, Visit&& visit) {
-        for (std::int64_t row = device_area.top / journal_tile_height; row * journal_tile_height < device_area.bottom;
-             ++row) {
-            for (std::int64_t column = device_area.left / journal_tile_width;
-                 column * journal_tile_width < device_area.right; ++column)
-                visit(static_cast<std::size_t>(row * columns + column));
-        }
+// Calls visit with the index of each tile of a grid, columns wide and held row by row, that
+// device_area meets; the area is clipped to the grid first.
+template <class Visit>
+void for_each_tile(const raster::Box& device_area, std::int64_t columns, std::size_t count, Visit&& visit) {
+    if (columns <= 0) return;
+    const std::int64_t rows = static_cast<std::int64_t>(count) / columns;
+    const raster::Box area =
+        device_area.intersected(raster::Box{0, 0, columns * journal_tile_width, rows * journal_tile_height});
+    if (area.empty()) return;
+    for (std::int64_t row = area.top / journal_tile_height; row * journal_tile_height < area.bottom; ++row) {
+        for (std::int64_t column = area.left / journal_tile_width; column * journal_tile_width < area.right; ++column)
+            visit(static_cast<std::size_t>(row * columns + column));
     }
-};
+}
 
 }  // namespace
 
@@ -74,35 +74,38 @@ DrawingFingerprint unrepeatable_call() {
     return mixed(++platform_state().gdi.unrepeatable_calls ^ 0x5DEECE66DULL);
 }
 
-void record_drawing(BitmapObject& bitmap, const raster::Box& device_area, DrawingFingerprint call) {
-    if (!keeps_journal(bitmap)) return;
+void record_drawing(BitmapJournal& journal, const raster::Box& device_area, DrawingFingerprint call) {
     // Drawing may reach a little beyond the area a call reports (pending_fills.h).
-    const raster::Box reach =
-        device_area.grown(drawing_overreach).intersected(raster::bounds_of(bitmap.bits.surface()));
-    if (reach.empty()) return;
-    TileGrid::for_each_tile(reach, TileGrid(bitmap.bits).columns,
-                            [&](std::size_t tile) { bitmap.journal[tile] = after_call(bitmap.journal[tile], call); });
+    for_each_tile(device_area.grown(drawing_overreach), journal.columns, journal.tiles.size(),
+                  [&](std::size_t tile) { journal.tiles[tile] = after_call(journal.tiles[tile], call); });
 }
 
 TilesShown take_journal_for_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle,
-                                 BitmapObject& source, const raster::Box& area, std::int64_t shift_x,
+                                 const PixelBuffer& source_bits, const raster::Box& area, std::int64_t shift_x,
                                  std::int64_t shift_y) {
     thread_local std::vector<std::uint8_t> unchanged;  // kept from copy to copy: no allocation per copy
-    const TileGrid grid(source.bits);
-    const std::size_t count = grid.count();
+    const std::int64_t columns = tile_columns(source_bits);
+    const auto count = static_cast<std::size_t>(columns * tile_rows(source_bits));
+    BitmapJournal* journal = journal_of(source_handle);
+    if (!journal) {
+        // The calls so far went unrecorded: the journal starts with this copy.
+        journal = &platform_state().gdi.journals.emplace_back();
+        journal->bitmap = source_handle;
+        journal->columns = columns;
+        journal->tiles.assign(count, nothing_drawn);
+    }
     ShownDrawing& shown = window.shown_drawing;
     // The bitmap's journal runs from its last copy to this window, and the window shows that
     // copy over the same area, drawn on in places since: the tiles not drawn on can be trusted.
-    const bool journal_follows = keeps_journal(source) && source.journal_window == window_handle &&
-                                 shown.source == source_handle && shown.area == area &&
-                                 shown.shift_x == shift_x && shown.shift_y == shift_y && shown.tiles.size() == count;
+    const bool journal_follows = journal->window == window_handle && shown.source == source_handle &&
+                                 shown.area == area && shown.shift_x == shift_x && shown.shift_y == shift_y &&
+                                 shown.tiles.size() == count;
     if (!journal_follows) shown.tiles.assign(count, not_shown);
-    if (!keeps_journal(source)) source.journal.assign(count, nothing_drawn);
 
     unchanged.assign(count, 0);
     bool any_unchanged = false;
     for (std::size_t tile = 0; tile < count; ++tile) {
-        const DrawingFingerprint drawn = source.journal[tile];
+        const DrawingFingerprint drawn = journal->tiles[tile];
         const DrawingFingerprint before = shown.tiles[tile];
         const bool known = before != not_shown;
         if (known && (drawn == nothing_drawn || drawn == before)) {
@@ -114,25 +117,22 @@ TilesShown take_journal_for_copy(HWND window_handle, WindowSurface& window, HGDI
         if (drawn != nothing_drawn) shown.tiles[tile] = drawn;
         else if (!known) shown.tiles[tile] = shown_unrecorded;
     }
-    std::fill(source.journal.begin(), source.journal.end(), nothing_drawn);
-    source.journal_window = window_handle;
+    std::fill(journal->tiles.begin(), journal->tiles.end(), nothing_drawn);
+    journal->window = window_handle;
     shown.source = source_handle;
     shown.area = area;
     shown.shift_x = shift_x;
     shown.shift_y = shift_y;
-    shown.columns = grid.columns;
+    shown.columns = columns;
     if (!any_unchanged) return {};
-    return TilesShown(unchanged, grid.columns, shift_x, shift_y);
+    return TilesShown(unchanged, columns, shift_x, shift_y);
 }
 
 void forget_shown_drawing(WindowSurface& window, const raster::Box& device_area) {
     ShownDrawing& shown = window.shown_drawing;
     if (!shown.source) return;
-    const std::int64_t rows = static_cast<std::int64_t>(shown.tiles.size()) / std::max<std::int64_t>(shown.columns, 1);
-    const raster::Box grid{0, 0, shown.columns * journal_tile_width, rows * journal_tile_height};
-    const raster::Box reach = device_area.grown(drawing_overreach).moved(shown.shift_x, shown.shift_y).intersected(grid);
-    if (reach.empty()) return;
-    TileGrid::for_each_tile(reach, shown.columns, [&](std::size_t tile) { shown.tiles[tile] = not_shown; });
+    for_each_tile(device_area.grown(drawing_overreach).moved(shown.shift_x, shown.shift_y), shown.columns,
+                  shown.tiles.size(), [&](std::size_t tile) { shown.tiles[tile] = not_shown; });
 }
 
 void forget_shown_drawing(WindowSurface& window) {
@@ -140,9 +140,9 @@ void forget_shown_drawing(WindowSurface& window) {
     window.shown_drawing.tiles.clear();
 }
 
-void stop_journal(BitmapObject& bitmap) {
-    bitmap.journal.clear();
-    bitmap.journal_window = nullptr;
+void drop_journal(HGDIOBJ bitmap) {
+    std::erase_if(platform_state().gdi.journals,
+                  [bitmap](const BitmapJournal& journal) { return journal.bitmap == bitmap; });
 }
 
 }  // namespace kd508::platform

@@ -59,11 +59,16 @@ private:
 // The fingerprint of a call whose pixels depend on what the bitmap held: it matches no other.
 DrawingFingerprint unrepeatable_call();
 
-// Whether the bitmap keeps a journal, so that its calls need fingerprints.
-inline bool keeps_journal(const BitmapObject& bitmap) { return !bitmap.journal.empty(); }
+// The journal the bitmap keeps, or null when it keeps none and its calls need no fingerprints.
+// Few bitmaps keep one: a program copies one or two to its windows.
+inline BitmapJournal* journal_of(HGDIOBJ bitmap) {
+    for (BitmapJournal& journal : platform_state().gdi.journals)
+        if (journal.bitmap == bitmap) return &journal;
+    return nullptr;
+}
 
-// A call drew inside device_area of the bitmap (device pixels, clipped or not).
-void record_drawing(BitmapObject& bitmap, const raster::Box& device_area, DrawingFingerprint call);
+// A call drew inside device_area of the journal's bitmap (device pixels, clipped or not).
+void record_drawing(BitmapJournal& journal, const raster::Box& device_area, DrawingFingerprint call);
 
 // The tiles of a copy's source that the target shows already, for the copy to pass over.
 class TilesShown {
@@ -117,15 +122,17 @@ private:
 // again, and what the window will show after the copy. Returns the tiles the copy may pass over,
 // valid until the next copy.
 TilesShown take_journal_for_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle,
-                                 BitmapObject& source, const raster::Box& area, std::int64_t shift_x,
+                                 const PixelBuffer& source_bits, const raster::Box& area, std::int64_t shift_x,
                                  std::int64_t shift_y);
 
 // Something other than a journaled copy drew on the window inside device_area (client pixels).
 void forget_shown_drawing(WindowSurface& window, const raster::Box& device_area);
 
 // A copy to the window that no journal follows (from another window, or one that waits): the
-// window shows nothing a journal knows, and a bitmap copied so stops keeping one.
+// window shows nothing a journal knows.
 void forget_shown_drawing(WindowSurface& window);
-void stop_journal(BitmapObject& bitmap);
+
+// The bitmap keeps no journal any more: it is copied to a window that waits, or deleted.
+void drop_journal(HGDIOBJ bitmap);
 
 }  // namespace kd508::platform

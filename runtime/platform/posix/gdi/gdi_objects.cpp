@@ -3,6 +3,7 @@
 
 #include "deferred_copy.h"
 #include "device_context.h"
+#include "drawing_journal.h"
 #include "pen_stroker.h"
 #include "core/layer_counters.h"
 
@@ -100,9 +101,7 @@ void kd508::platform::create_stock_objects() {
         gdi().stock[static_cast<std::size_t>(entry.index)] = add_gdi_object(std::move(entry.object));
         ++gdi().stock_count;
     }
-    BitmapObject default_bitmap;
-    default_bitmap.bits = PixelBuffer(1, 1);
-    gdi().default_bitmap = add_gdi_object(GdiObject{std::move(default_bitmap), true});
+    gdi().default_bitmap = add_gdi_object(GdiObject{BitmapObject{PixelBuffer(1, 1), {}}, true});
     ++gdi().stock_count;
 }
 
@@ -170,5 +169,6 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
         object->delete_pending = true;
         return TRUE;
     }
+    if (std::holds_alternative<BitmapObject>(object->value)) drop_journal(handle);
     return section.objects.erase(handle) ? TRUE : FALSE;
 }

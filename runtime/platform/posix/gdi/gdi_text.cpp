@@ -134,23 +134,21 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
 
     const kd508::raster::Pixel colour = pixel_from_colorref(dc->text_colour);
     std::int64_t pen = device_left;
-    bool blended = false;  // a glyph mixed its colour with what the pixels held
     for (int i = 0; i < count && pen < surface.width; ++i) {
         const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
         touched = kd508::font::united(touched, draw_glyph(surface, glyph, pen, baseline, colour));
-        blended = blended || (glyph.ink.empty() && !glyph.coverage.empty());
         pen += glyph.advance;
     }
 
     if (touched.empty()) return TRUE;
-    const kd508::raster::Box drawn{touched.left, touched.top, touched.right, touched.bottom};
-    if (blended) {
-        note_drawn(*dc, drawn);
-        return TRUE;
-    }
-    // Ink and an opaque background set the pixels they cover whatever those held: the call is
-    // known by its font, place, colours and text.
-    note_drawn_by(*dc, drawn, [&] {
+    note_drawn_by(*dc, kd508::raster::Box{touched.left, touched.top, touched.right, touched.bottom}, [&] {
+        // Ink and an opaque background set the pixels they cover whatever those held, and the
+        // call is known by its font, place, colours and text; a glyph blended into what lay
+        // under it depends on that.
+        for (int i = 0; i < count; ++i) {
+            const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
+            if (glyph.ink.empty() && !glyph.coverage.empty()) return unrepeatable_call();
+        }
         const FontRequest request = font_request_of(*dc);
         CallFingerprint fingerprint(DrawingCall::text);
         fingerprint.add(request.height).add(request.fixed_pitch).add(request.face_name);
