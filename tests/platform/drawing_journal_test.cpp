@@ -240,6 +240,22 @@ TEST_F(DrawingJournalTest, ANewClientAreaIsReadWhole) {
     EXPECT_FALSE(still_planted(field_x, field_y));
 }
 
+// A program that makes a new bitmap for each frame leaves no journal behind with the old ones,
+// where every drawing call would look through them.
+TEST_F(DrawingJournalTest, ADeletedBitmapTakesItsJournalAlong) {
+    for (int frame = 0; frame < 50; ++frame) {
+        HDC dc = CreateCompatibleDC(shown_);
+        HBITMAP bitmap = CreateCompatibleBitmap(shown_, width, height);
+        HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+        box(dc, sky, 0, 0, width, height);
+        ASSERT_TRUE(BitBlt(shown_, 0, 0, width, height, dc, 0, 0, SRCCOPY));
+        SelectObject(dc, old_bitmap);
+        DeleteDC(dc);
+        ASSERT_TRUE(DeleteObject(bitmap));
+    }
+    EXPECT_TRUE(kd508::platform::platform_state().gdi.journals.empty());
+}
+
 // Frames made of a few calls that repeat, with variations of every argument the pixels depend
 // on, drawing on the window between frames, partial copies and copies elsewhere: after every
 // copy the window shows what the bitmap holds. A variation the journal did not tell apart would
