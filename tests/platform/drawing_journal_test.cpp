@@ -226,6 +226,14 @@ TEST_F(DrawingJournalTest, ACopyOfAnotherAreaOrToAnotherWindowBreaksTheTrust) {
     still_frame();
     copy();
     EXPECT_FALSE(still_planted(field_x, field_y)) << "the calls between the two copies were not seen";
+
+    // A copy from another window puts its pixels in place of the frame.
+    establish();
+    box(second_shown, sun, 0, 0, width, height);
+    ASSERT_TRUE(BitBlt(shown_, 0, 0, width, height, second_shown, 0, 0, SRCCOPY));
+    still_frame();
+    copy();
+    EXPECT_TRUE(shows_canvas());
     ReleaseDC(second, second_shown);
     DestroyWindow(second);
 }
