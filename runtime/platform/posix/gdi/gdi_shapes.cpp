@@ -22,10 +22,10 @@
 #include "raster/wide_stroke.h"
 
 using kd508::platform::BitmapObject;
-using kd508::platform::CallFingerprint;
-using kd508::platform::DrawingCall;
 using kd508::platform::BrushObject;
+using kd508::platform::CallFingerprint;
 using kd508::platform::DeviceContext;
+using kd508::platform::DrawingCall;
 using kd508::platform::PenObject;
 using kd508::platform::PenStroker;
 namespace raster = kd508::raster;
