@@ -23,16 +23,12 @@ constexpr COLORREF sun = RGB(255, 255, 0);
 constexpr COLORREF ink = RGB(200, 100, 50);
 constexpr std::uint32_t planted = 0x123456;  // a client pixel no drawing here makes
 
-LRESULT CALLBACK plain_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
 class DrawingJournalTest : public ::testing::Test {
 protected:
     DrawingJournalTest() {
         driver_.set_reads_client_pixels(true);  // copies made as they come, as on a screen
         WNDCLASSA description{};
-        description.lpfnWndProc = plain_proc;
+        description.lpfnWndProc = DefWindowProcA;
         description.lpszClassName = "JournalProbe";
         RegisterClassA(&description);
         window_ = new_window();

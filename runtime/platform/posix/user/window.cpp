@@ -7,6 +7,7 @@
 
 #include "gdi/deferred_copy.h"
 #include "gdi/device_context.h"
+#include "gdi/drawing_journal.h"
 #include "gdi/gdi_objects.h"
 #include "core/run_session.h"
 #include "core/win32_rect.h"
@@ -78,7 +79,7 @@ void apply_client_size(HWND handle, int width, int height) {
         make_waiting_copy(handle);  // its pixels are dropped next, but its source may wait on it
         window->surface.client = PixelBuffer(width, height);
         window->surface.shown_solid.clear();
-        window->surface.shown_drawing = {};
+        forget_shown_drawing(window->surface);
         // What was left to paint of the old client area can only be painted where the new one is.
         window->invalid = window->invalid.intersected(kd508::raster::bounds_of(window->surface.client.surface()));
         window->geometry.client_width = width;
