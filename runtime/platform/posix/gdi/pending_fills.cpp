@@ -53,6 +53,31 @@ bool replace_with_parts_outside(BitmapObject& bitmap, std::size_t index, const r
     return index < list.size();
 }
 
+// Takes device_area out of every pending box, writing what the boxes held there when
+// write_inside, and dropping it when the caller is about to cover the whole area itself.
+void take_pending_area(BitmapObject& bitmap, const raster::Box& device_area, bool write_inside) {
+    std::vector<PendingFill>& list = bitmap.pending_fills;
+    // Most calls find nothing to take: the look for the next box in the area is a loop of its
+    // own, which keeps the list where the processor can hold it, and it decides each box with
+    // one branch rather than one for each edge, whose outcomes follow no pattern the processor
+    // could learn.
+    const auto next_in_area = [&list, &device_area](std::size_t i) {
+        const PendingFill* const fills = list.data();
+        const std::size_t count = list.size();
+        for (; i < count; ++i) {
+            const raster::Box& box = fills[i].device_box;
+            const bool meets = (box.left < device_area.right) & (device_area.left < box.right) &
+                               (box.top < device_area.bottom) & (device_area.top < box.bottom);
+            if (meets) break;
+        }
+        return i;
+    };
+    for (std::size_t i = next_in_area(0); i < list.size(); i = next_in_area(i)) {
+        if (write_inside) write_box(bitmap, list[i].device_box.intersected(device_area), list[i].colour);
+        if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
+    }
+}
+
 }  // namespace
 
 void boxes_across(std::span<const PendingFill> boxes, std::int64_t band_top, std::int64_t band_bottom,
@@ -85,7 +110,8 @@ void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster
     if (box.empty()) return;
     std::vector<PendingFill>& list = bitmap.pending_fills;
     if (area_of(box) < smallest_pending_box) {
-        settle_pending_fills(bitmap, box);
+        // The box covers what the pending boxes hold under it, so that is dropped, not written.
+        take_pending_area(bitmap, box, false);
         write_box(bitmap, box, colour);
         return;
     }
@@ -98,26 +124,7 @@ void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster
 }
 
 void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) {
-    std::vector<PendingFill>& list = bitmap.pending_fills;
-    // Most calls find nothing to write: the look for the next box in the area is a loop of its
-    // own, which keeps the list where the processor can hold it, and it decides each box with
-    // one branch rather than one for each edge, whose outcomes follow no pattern the processor
-    // could learn.
-    const auto next_in_area = [&list, &device_area](std::size_t i) {
-        const PendingFill* const fills = list.data();
-        const std::size_t count = list.size();
-        for (; i < count; ++i) {
-            const raster::Box& box = fills[i].device_box;
-            const bool meets = (box.left < device_area.right) & (device_area.left < box.right) &
-                               (box.top < device_area.bottom) & (device_area.top < box.bottom);
-            if (meets) break;
-        }
-        return i;
-    };
-    for (std::size_t i = next_in_area(0); i < list.size(); i = next_in_area(i)) {
-        write_box(bitmap, list[i].device_box.intersected(device_area), list[i].colour);
-        if (!replace_with_parts_outside(bitmap, i, device_area)) ++i;
-    }
+    take_pending_area(bitmap, device_area, true);
 }
 
 void settle_all_pending_fills(BitmapObject& bitmap) {
