@@ -132,6 +132,40 @@ TEST_F(DeferredCopyTest, ACopyToAnotherWindowLeavesTheFirstOneItsFrame) {
     DestroyWindow(second);
 }
 
+// A made copy leaves its kept pixels behind as a spare buffer for the next bitmap that draws
+// while its copy waits; a bitmap of another size, here as wide but less tall, must get bits of
+// its own size instead, holding what it had drawn.
+TEST_F(DeferredCopyTest, ABitmapOfAnotherSizeGetsBitsOfItsOwnSize) {
+    box(sky, 0, 0, width + 1, height + 1);
+    show();
+    SetPixel(canvas_, 3, 4, ink);                 // the first bitmap's bits go to its waiting copy
+    (void)driver_.client_pixel(window_, 0, 0);   // the copy is made: a spare buffer of its size is left
+
+    constexpr int small_width = width;
+    constexpr int small_height = height / 2;
+    HWND second = CreateWindowExA(0, "DeferredProbe", "", WS_POPUP, 0, 0, small_width, small_height, nullptr, nullptr,
+                                  nullptr, nullptr);
+    HDC second_shown = GetDC(second);
+    HDC small_canvas = CreateCompatibleDC(second_shown);
+    HBITMAP small = CreateCompatibleBitmap(second_shown, small_width, small_height);
+    HGDIOBJ old_bitmap = SelectObject(small_canvas, small);
+    SetPixel(small_canvas, small_width - 1, small_height - 1, ink);
+    ASSERT_TRUE(BitBlt(second_shown, 0, 0, small_width, small_height, small_canvas, 0, 0, SRCCOPY));
+    SetPixel(small_canvas, 5, 5, sun);  // drawing while the copy waits: the bits are replaced
+
+    EXPECT_EQ(GetPixel(small_canvas, small_width - 1, small_height - 1), ink);
+    EXPECT_EQ(GetPixel(small_canvas, 5, 5), sun);
+    EXPECT_EQ(GetPixel(small_canvas, 0, small_height), CLR_INVALID) << "the bitmap is no taller than it was made";
+    EXPECT_EQ(driver_.client_pixel(second, 5, 5), 0u) << "the copied frame, before the sun";
+    EXPECT_EQ(driver_.client_pixel(second, small_width - 1, small_height - 1), 0xC86432u);
+
+    SelectObject(small_canvas, old_bitmap);
+    DeleteDC(small_canvas);
+    DeleteObject(small);
+    ReleaseDC(second, second_shown);
+    DestroyWindow(second);
+}
+
 TEST_F(DeferredCopyTest, AMadeCopyReportsWhatChanged) {
     box(sky, 0, 0, width + 1, height + 1);
     show();
