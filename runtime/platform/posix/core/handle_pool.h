@@ -67,8 +67,7 @@ public:
         const std::size_t index = live_index(handle);
         if (index == no_slot) return false;
         // The handle goes stale first, so that nothing the object's release does can reach it.
-        slots_[index].live = false;
-        ++slots_[index].generation;
+        slots_[index].handle = vacant(generation_of(slots_[index].handle) + 1);
         --live_;
         if (spare_count_ < kept_spares) {
             // What the object holds is released now, as if it were destroyed; only its storage
@@ -89,10 +88,8 @@ public:
     // Calls visit(handle, object) for every live object, in slot order.
     template <class Visit>
     void for_each(Visit&& visit) const {
-        for (std::size_t i = 0; i < slots_.size(); ++i) {
-            if (slots_[i].live) {
-                visit(encode(static_cast<std::uint32_t>(i), slots_[i].generation), *slots_[i].storage);
-            }
+        for (const Slot& slot : slots_) {
+            if (is_live(slot.handle)) visit(reinterpret_cast<void*>(static_cast<std::uintptr_t>(slot.handle)), *slot.storage);
         }
     }
 
@@ -101,8 +98,9 @@ private:
     struct Slot {
         // The live object, or the storage an erased one left behind for reuse, or null.
         std::unique_ptr<Object> storage;
-        std::uint32_t generation = 1;
-        bool live = false;
+        // The handle of the live object, so that a handle is checked with one comparison; while
+        // the slot is vacant, the generation its next object gets, with no slot number.
+        std::uint64_t handle = vacant(1);
     };
 
     // The index of a free slot, taken off the free list or added.
@@ -118,31 +116,33 @@ private:
 
     void* occupy(std::uint32_t index) {
         Slot& slot = slots_[index];
-        slot.live = true;
+        slot.handle = vacant(generation_of(slot.handle)) | (static_cast<std::uint64_t>(index) + 1);
         ++live_;
-        return encode(index, slot.generation);
+        return reinterpret_cast<void*>(static_cast<std::uintptr_t>(slot.handle));
     }
 
-    static void* encode(std::uint32_t index, std::uint32_t generation) {
-        const std::uint64_t value = (static_cast<std::uint64_t>(generation) << handle_bits::generation_shift) |
-                                    (static_cast<std::uint64_t>(Kind) << handle_bits::kind_shift) |
-                                    (static_cast<std::uint64_t>(index) + 1);
-        return reinterpret_cast<void*>(static_cast<std::uintptr_t>(value));
+    // A handle's value without its slot number: what a vacant slot holds. No handle passes for
+    // it, since slot number 0 is refused before any slot is looked at.
+    static constexpr std::uint64_t vacant(std::uint32_t generation) {
+        return (static_cast<std::uint64_t>(generation) << handle_bits::generation_shift) |
+               (static_cast<std::uint64_t>(Kind) << handle_bits::kind_shift);
     }
+    static constexpr std::uint32_t generation_of(std::uint64_t handle) {
+        return static_cast<std::uint32_t>(handle >> handle_bits::generation_shift);
+    }
+    static constexpr bool is_live(std::uint64_t handle) { return (handle & handle_bits::index_mask) != 0; }
 
     static constexpr std::size_t no_slot = SIZE_MAX;
 
-    // The slot index of a live handle of this pool, or no_slot.
+    // The slot index of a live handle of this pool, or no_slot. Every drawing call looks up a
+    // device context and often an object, hundreds of times a frame: the slot's own handle
+    // checks the kind, the generation and that the slot is live in one comparison.
     std::size_t live_index(const void* handle) const {
         const auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(handle));
-        if (((value >> handle_bits::kind_shift) & 0xFF) != static_cast<std::uint64_t>(Kind)) return no_slot;
-        // Slot number 0 (a made-up value) wraps to the largest index, beyond every pool.
+        // Slot number 0 (a made-up value, or what a vacant slot holds) wraps to the largest
+        // index, beyond every pool.
         const std::uint64_t index = (value & handle_bits::index_mask) - 1;
-        if (index >= slots_.size()) return no_slot;
-        const Slot& slot = slots_[index];
-        if (!slot.live || slot.generation != static_cast<std::uint32_t>(value >> handle_bits::generation_shift)) {
-            return no_slot;
-        }
+        if (index >= slots_.size() || slots_[index].handle != value) return no_slot;
         return static_cast<std::size_t>(index);
     }
 
