@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -61,6 +62,28 @@ TEST(HandlePool, StaleForeignAndMadeUpHandlesFindNothing) {
     EXPECT_EQ(pool.find(made_up(1, gdi, 2)), pool.find(second));
     EXPECT_EQ(pool.find(reinterpret_cast<void*>(~std::uintptr_t{0})), nullptr);
     EXPECT_EQ(pool.live_count(), 2u);
+}
+
+// Each kind of handle has a tag of its own: a pool finds none of the other kinds' handles, even
+// for the same slot and generation.
+template <HandleKind... Kinds>
+void expect_each_kind_refused_by_the_others() {
+    std::tuple<HandlePool<Held, Kinds>...> pools;
+    std::vector<void*> handles;
+    std::apply([&](auto&... pool) { (handles.push_back(pool.insert_value(Held{})), ...); }, pools);
+    std::size_t owner = 0;
+    const auto expect_only_own = [&](const auto& pool) {
+        for (std::size_t k = 0; k < handles.size(); ++k) {
+            EXPECT_EQ(pool.find(handles[k]) != nullptr, k == owner) << "pool " << owner << ", handle " << k;
+        }
+        ++owner;
+    };
+    std::apply([&](const auto&... pool) { (expect_only_own(pool), ...); }, pools);
+}
+
+TEST(HandlePool, EachKindOfHandleIsRefusedByThePoolsOfTheOthers) {
+    expect_each_kind_refused_by_the_others<HandleKind::window, HandleKind::device_context, HandleKind::gdi_object,
+                                           HandleKind::menu, HandleKind::global_block, HandleKind::instance>();
 }
 
 TEST(HandlePool, ErasingReleasesWhatTheObjectHeldAndKeepsOnlyItsStorage) {

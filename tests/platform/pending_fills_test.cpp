@@ -214,4 +214,17 @@ TEST_F(PendingFillsTest, DrawingOnTheWindowBetweenCopiesIsCopiedOverAgain) {
     EXPECT_EQ(GetPixel(shown_, 150, 110), RGB(0, 0, 255));
 }
 
+// A read takes a pending box's colour only for the pixels inside it: the pixels just past its
+// right and bottom edges, written by other calls, read as written.
+TEST_F(PendingFillsTest, AReadTakesAPendingColourOnlyInsideItsBox) {
+    constexpr COLORREF ink = RGB(200, 100, 50);
+    on_both(PS_NULL, 0, 0, false, RGB(0, 0, 255), [](HDC dc) { Rectangle(dc, 0, 0, 81, 51); });
+    SetPixel(bitmap_dc_, 80, 10, ink);
+    SetPixel(bitmap_dc_, 10, 50, ink);
+    EXPECT_EQ(GetPixel(bitmap_dc_, 79, 49), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(bitmap_dc_, 80, 10), ink);
+    EXPECT_EQ(GetPixel(bitmap_dc_, 10, 50), ink);
+    EXPECT_EQ(GetPixel(bitmap_dc_, 81, 10), RGB(255, 255, 255));
+}
+
 }  // namespace
