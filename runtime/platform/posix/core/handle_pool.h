@@ -89,7 +89,7 @@ public:
     template <class Visit>
     void for_each(Visit&& visit) const {
         for (const Slot& slot : slots_) {
-            if (is_live(slot.handle)) visit(reinterpret_cast<void*>(static_cast<std::uintptr_t>(slot.handle)), *slot.storage);
+            if (is_live(slot.handle)) visit(as_pointer(slot.handle), *slot.storage);
         }
     }
 
@@ -118,7 +118,7 @@ private:
         Slot& slot = slots_[index];
         slot.handle = vacant(generation_of(slot.handle)) | (static_cast<std::uint64_t>(index) + 1);
         ++live_;
-        return reinterpret_cast<void*>(static_cast<std::uintptr_t>(slot.handle));
+        return as_pointer(slot.handle);
     }
 
     // A handle's value without its slot number: what a vacant slot holds. No handle passes for
@@ -131,6 +131,7 @@ private:
         return static_cast<std::uint32_t>(handle >> handle_bits::generation_shift);
     }
     static constexpr bool is_live(std::uint64_t handle) { return (handle & handle_bits::index_mask) != 0; }
+    static void* as_pointer(std::uint64_t handle) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(handle)); }
 
     static constexpr std::size_t no_slot = SIZE_MAX;
 

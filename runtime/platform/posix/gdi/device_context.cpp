@@ -80,7 +80,7 @@ kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, co
 
 void kd508::platform::note_drawn(DeviceContext& dc, const kd508::raster::Box& area) {
     if (dc.target == DeviceContext::Target::memory) {
-        if (BitmapJournal* journal = journal_of(dc.bitmap)) record_drawing(*journal, area, unrepeatable_call());
+        note_drawn_by(dc, area, unrepeatable_call);
         return;
     }
     if (dc.target != DeviceContext::Target::window) return;

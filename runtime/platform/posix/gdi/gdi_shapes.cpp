@@ -65,11 +65,16 @@ raster::Surface surface_for_shape(DeviceContext& dc, const raster::Box& device_a
     return kd508::platform::target_surface_for(dc, device_area.grown(kd508::platform::drawing_overreach));
 }
 
-// The start of a shape's fingerprint for a bitmap's journal (drawing_journal.h): the call, the
-// pen and the brush.
-CallFingerprint paint_fingerprint(DrawingCall call, const Paint& paint) {
+// The start of a shape's fingerprint for a bitmap's journal (drawing_journal.h): the call and
+// the pen, then the brush for shapes that have an inside.
+CallFingerprint pen_fingerprint(DrawingCall call, const PenObject& pen) {
     CallFingerprint fingerprint(call);
-    fingerprint.add(static_cast<std::int64_t>(paint.pen.stroker)).add(paint.pen.size).add(paint.pen.pixel);
+    fingerprint.add(static_cast<std::int64_t>(pen.stroker)).add(pen.size).add(pen.pixel);
+    return fingerprint;
+}
+
+CallFingerprint paint_fingerprint(DrawingCall call, const Paint& paint) {
+    CallFingerprint fingerprint = pen_fingerprint(call, paint.pen);
     fingerprint.add(paint.brush_fills).add(paint.brush_colour);
     return fingerprint;
 }
@@ -279,9 +284,7 @@ BOOL WINAPI LineTo(HDC dc_handle, int x, int y) {
         raster::stroke_wide_segment(surface, from, to, pen.width(), pen.pixel);
     report_drawn(*dc, surface, device_area, [&] {
         // The brush draws nothing of a line.
-        CallFingerprint fingerprint(DrawingCall::line);
-        fingerprint.add(static_cast<std::int64_t>(pen.stroker)).add(pen.size).add(pen.pixel);
-        return fingerprint.add(from.x).add(from.y).add(to.x).add(to.y).value();
+        return pen_fingerprint(DrawingCall::line, pen).add(from.x).add(from.y).add(to.x).add(to.y).value();
     });
     return TRUE;
 }

@@ -134,9 +134,11 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
 
     const kd508::raster::Pixel colour = pixel_from_colorref(dc->text_colour);
     std::int64_t pen = device_left;
+    bool blended = false;  // a glyph with partial coverage, whose pixels depend on what lay under it
     for (int i = 0; i < count && pen < surface.width; ++i) {
         const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
         touched = kd508::font::united(touched, draw_glyph(surface, glyph, pen, baseline, colour));
+        blended = blended || (glyph.ink.empty() && !glyph.coverage.empty());
         pen += glyph.advance;
     }
 
@@ -145,10 +147,7 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
         // Ink and an opaque background set the pixels they cover whatever those held, and the
         // call is known by its font, place, colours and text; a glyph blended into what lay
         // under it depends on that.
-        for (int i = 0; i < count; ++i) {
-            const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
-            if (glyph.ink.empty() && !glyph.coverage.empty()) return unrepeatable_call();
-        }
+        if (blended) return unrepeatable_call();
         const FontRequest request = font_request_of(*dc);
         CallFingerprint fingerprint(DrawingCall::text);
         fingerprint.add(request.height).add(request.fixed_pitch).add(request.face_name);
