@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "font/face_library.h"
+#include "font/font_state.h"
 #include "font/sized_font.h"
+#include "font/text_stamp.h"
 #include "headless/headless_driver.h"
 #include "core/layer_counters.h"
 #include "win32_subset.h"
@@ -236,6 +240,42 @@ TEST_F(TextCanvas, DrawingTheSameTextAgainRendersNoGlyph) {
     use_font(-21);  // a new font object of the same size shares the glyphs
     TextOutA(dc, 0, 100, "rest", 4);
     EXPECT_EQ(kd508::font::glyphs_rendered(), rendered);
+}
+
+TEST_F(TextCanvas, ALineDrawnAgainFromItsStampPaintsWhatItsGlyphsPainted) {
+    use_font(-33);
+    const kd508::font::FontRequest request{-33, false, "KD508-font"};
+    const int a_advance = kd508::font::sized_font(request).advance('a');
+    struct Case {
+        const char* text;
+        int x, y;
+        int mode;
+    };
+    // Inside, hanging off each edge, and a 'j', whose ink starts left of its pen position,
+    // whose pen position lies just off the right edge: drawing stops before it.
+    const Case cases[] = {
+        {"Delete Bug", 10, 20, TRANSPARENT}, {"Delete Bug", -30, -10, TRANSPARENT},
+        {"Delete Bug", 150, 180, OPAQUE},    {"Wj_gy", 170, 5, TRANSPARENT},
+        {"aj", canvas_width - a_advance, 40, TRANSPARENT}, {"aj", canvas_width - a_advance - 1, 80, TRANSPARENT},
+    };
+    SetBkColor(dc, blue);
+    SetTextColor(dc, black);
+    for (const Case& line : cases) {
+        SCOPED_TRACE(testing::Message() << line.text << " at " << line.x << ", " << line.y);
+        kd508::font::font_state().stamps.clear();
+        SetBkMode(dc, line.mode);
+        const int count = static_cast<int>(std::strlen(line.text));
+        std::vector<COLORREF> first, again;
+        for (std::vector<COLORREF>* pixels : {&first, &again}) {
+            clear();
+            ASSERT_TRUE(TextOutA(dc, line.x, line.y, line.text, count));
+            for (int y = 0; y < canvas_height; ++y)
+                for (int x = 0; x < canvas_width; ++x) pixels->push_back(GetPixel(dc, x, y));
+        }
+        EXPECT_EQ(again, first);
+        EXPECT_NE(count_where(white), canvas_width * canvas_height);
+        EXPECT_NE(kd508::font::text_stamp(kd508::font::sized_font(request), line.text), nullptr);
+    }
 }
 
 TEST_F(TextCanvas, FarCoordinatesAreSafeAndClip) {

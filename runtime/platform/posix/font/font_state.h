@@ -15,6 +15,7 @@
 #include "core/platform_state.h"
 #include "font/face_library.h"
 #include "font/sized_font.h"
+#include "font/text_stamp.h"
 
 namespace kd508::font {
 
@@ -45,6 +46,7 @@ struct FontState {
     std::size_t held_coverage = 0;
     std::map<SizedFontKey, std::unique_ptr<SizedFont>> sized_fonts;
     LastRequest last;
+    TextStamps stamps;  // of lines drawn in the sized fonts, which they go with
 };
 
 // Makes the layer's font section, with a face library that has opened no file yet.

@@ -201,7 +201,10 @@ SizedFont& sized_font(const FontRequest& request) {
     if (const auto known = cache.find(key); known != cache.end()) {
         font = known->second.get();
     } else {
-        if (cache.size() >= cache_entry_limit) cache.clear();
+        if (cache.size() >= cache_entry_limit) {
+            state.stamps.clear();
+            cache.clear();
+        }
         auto made = std::make_unique<SizedFont>(state, face, static_cast<int>(height), uniform_advances);
         font = made.get();
         cache.emplace(key, std::move(made));

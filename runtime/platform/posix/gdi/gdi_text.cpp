@@ -11,6 +11,7 @@
 #include "device_context.h"
 #include "font/glyph_blend.h"
 #include "font/sized_font.h"
+#include "font/text_stamp.h"
 #include "gdi_objects.h"
 
 using namespace kd508::platform;
@@ -44,7 +45,17 @@ FontRequest font_request_of(const DeviceContext& dc) {
 // The font a device context draws with.
 kd508::font::SizedFont& selected_font(const DeviceContext& dc) { return kd508::font::sized_font(font_request_of(dc)); }
 
-std::int64_t measured_width(kd508::font::SizedFont& font, const char* text, int count) {
+// Where the stamp of a line whose pen starts at device_left on the baseline puts its ink.
+kd508::raster::Box stamp_box(const kd508::font::TextStamp& stamp, std::int64_t device_left, std::int64_t baseline) {
+    const std::int64_t left = device_left + stamp.left;
+    const std::int64_t top = baseline - stamp.top;
+    return {left, top, left + stamp.width, top + stamp.rows};
+}
+
+// The width of a line: its stamp's, or every character's advance added up.
+std::int64_t measured_width(kd508::font::SizedFont& font, const kd508::font::TextStamp* stamp, const char* text,
+                            int count) {
+    if (stamp) return stamp->advance;
     std::int64_t width = 0;
     for (int i = 0; i < count; ++i) width += font.advance(static_cast<unsigned char>(text[i]));
     return width;
@@ -72,16 +83,26 @@ HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*or
 
 namespace {
 
+// Whether the stamp of a line whose pen starts at device_left draws it: drawing stops at the
+// first character whose pen position lies off the surface's right edge, and the stamp holds
+// every character. Its area is reported clipped as one box, which holds what the glyphs' boxes
+// would report.
+bool stamp_draws_line(const kd508::font::TextStamp* stamp, std::int64_t device_left, std::int64_t surface_width) {
+    return stamp && device_left + stamp->last_pen < surface_width;
+}
+
 // Every pixel a line of text can touch: its background cell when it is opaque, and each glyph's
 // box, which may reach beyond the cell (an overhang, an accent above the ascent).
-kd508::raster::Box text_reach(kd508::font::SizedFont& font, LPCSTR text, int count, std::int64_t device_left,
-                              std::int64_t device_top, bool opaque, int surface_width) {
+kd508::raster::Box text_reach(kd508::font::SizedFont& font, const kd508::font::TextStamp* stamp, LPCSTR text,
+                              int count, std::int64_t device_left, std::int64_t device_top, bool opaque,
+                              int surface_width) {
     const std::int64_t baseline = device_top + font.metrics().ascent;
     kd508::raster::Box reach;
     if (opaque) {
-        reach = {device_left, device_top, device_left + measured_width(font, text, count),
+        reach = {device_left, device_top, device_left + measured_width(font, stamp, text, count),
                  device_top + font.metrics().cell_height};
     }
+    if (stamp_draws_line(stamp, device_left, surface_width)) return reach.united(stamp_box(*stamp, device_left, baseline));
     std::int64_t pen = device_left;
     for (int i = 0; i < count && pen < surface_width; ++i) {
         const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
@@ -117,29 +138,39 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
     const std::int64_t device_left = x;
     const std::int64_t device_top = y;
     const std::int64_t baseline = device_top + metrics.ascent;
+    // A line drawn before in this font has a stamp, which draws all its glyphs in one pass.
+    const kd508::font::TextStamp* stamp =
+        kd508::font::text_stamp(font, count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{});
     // Only a bitmap can hold pending boxes, and only those under the text need writing first.
     BitmapObject* bitmap = target_bitmap(*dc);
     const kd508::raster::Surface surface =
-        bitmap ? target_surface_for(*dc, text_reach(font, text, count, device_left, device_top,
+        bitmap ? target_surface_for(*dc, text_reach(font, stamp, text, count, device_left, device_top,
                                                     dc->background_mode == OPAQUE, bitmap->bits.width))
                : target_surface(*dc);
     kd508::font::TouchedArea touched;
 
     if (dc->background_mode == OPAQUE) {
         touched = kd508::font::fill_box(surface, device_left, device_top,
-                                        device_left + measured_width(font, text, count),
+                                        device_left + measured_width(font, stamp, text, count),
                                         device_top + metrics.cell_height,
                                         pixel_from_colorref(dc->background_colour));
     }
 
     const kd508::raster::Pixel colour = pixel_from_colorref(dc->text_colour);
-    std::int64_t pen = device_left;
     bool blended = false;  // a glyph with partial coverage, whose pixels depend on what lay under it
-    for (int i = 0; i < count && pen < surface.width; ++i) {
-        const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
-        touched = kd508::font::united(touched, draw_glyph(surface, glyph, pen, baseline, colour));
-        blended = blended || (glyph.ink.empty() && !glyph.coverage.empty());
-        pen += glyph.advance;
+    if (stamp_draws_line(stamp, device_left, surface.width)) {
+        // Glyphs of one colour: where they overlap, the order they are drawn in changes nothing.
+        touched = kd508::font::united(
+            touched, kd508::font::blend_ink_mask(surface, device_left + stamp->left, baseline - stamp->top,
+                                                 stamp->width, stamp->rows, stamp->ink.data(), colour));
+    } else {
+        std::int64_t pen = device_left;
+        for (int i = 0; i < count && pen < surface.width; ++i) {
+            const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
+            touched = kd508::font::united(touched, draw_glyph(surface, glyph, pen, baseline, colour));
+            blended = blended || (glyph.ink.empty() && !glyph.coverage.empty());
+            pen += glyph.advance;
+        }
     }
 
     if (touched.empty()) return TRUE;
@@ -163,7 +194,7 @@ BOOL WINAPI GetTextExtentPointA(HDC handle, LPCSTR text, int count, LPSIZE size)
     if (!dc || !size || count < 0 || (!text && count > 0)) return FALSE;
     kd508::font::SizedFont& font = selected_font(*dc);
     // Every byte counts, a newline included: the extent is one line whatever the text holds.
-    size->cx = static_cast<LONG>(std::min<std::int64_t>(measured_width(font, text, count), LONG_MAX));
+    size->cx = static_cast<LONG>(std::min<std::int64_t>(measured_width(font, nullptr, text, count), LONG_MAX));
     size->cy = font.metrics().cell_height;
     return TRUE;
 }
