@@ -2,6 +2,7 @@
 // layer: where the cell lands, what each background mode paints, and what text costs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -274,6 +275,12 @@ TEST_F(TextCanvas, ALineDrawnAgainFromItsStampPaintsWhatItsGlyphsPainted) {
         }
         EXPECT_EQ(again, first);
         EXPECT_NE(count_where(white), canvas_width * canvas_height);
+        if (line.x == canvas_width - a_advance) {
+            clear();
+            TextOutA(dc, line.x, line.y, "a", 1);
+            EXPECT_EQ(count_where(white), static_cast<int>(std::count(again.begin(), again.end(), white)))
+                << "the 'j' starts off the right edge and is not drawn";
+        }
         EXPECT_NE(kd508::font::text_stamp(kd508::font::sized_font(request), line.text), nullptr);
     }
 }

@@ -2,6 +2,7 @@
 // where the line puts it, and held within their limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <string_view>
@@ -98,25 +99,42 @@ TEST(TextStamps, LongOrHugeLinesAreDrawnGlyphByGlyph) {
     stamps.find(small, too_long);
     EXPECT_EQ(stamps.find(small, too_long), nullptr);
 
-    // At the largest height a few letters need far more than a stamp may hold.
+    // At the largest height one narrow letter, two mask words wide, fits a stamp; two of them
+    // side by side, six words wide, do not.
     SizedFont& huge = sans(largest_height);
-    stamps.find(huge, "WWWW");
-    EXPECT_EQ(stamps.find(huge, "WWWW"), nullptr);
-    stamps.find(huge, ".");
-    EXPECT_NE(stamps.find(huge, "."), nullptr) << "a small glyph at that height still has a stamp";
+    const Glyph& letter = huge.glyph('I');
+    ASSERT_EQ(ink_mask_words(letter.width), 2);
+    ASSERT_LE(2 * letter.rows, 2048);
+    ASSERT_GT(6 * letter.rows, 2048);
+    stamps.find(huge, "I");
+    EXPECT_NE(stamps.find(huge, "I"), nullptr);
+    stamps.find(huge, "II");
+    EXPECT_EQ(stamps.find(huge, "II"), nullptr);
 }
 
 TEST(TextStamps, WhatTheyHoldStaysWithinTheLimitAndClearStartsAfresh) {
     kd508::headless::Driver driver;
     TextStamps stamps;
     SizedFont& font = sans(-40);
+    // Lines seen once each, as a log's are, and then lines seen twice, which get stamps.
+    for (int i = 0; i < 5000; ++i) {
+        stamps.find(font, "once " + std::to_string(i));
+        ASSERT_LE(stamps.held_bytes(), TextStamps::held_bytes_limit()) << i;
+    }
+    std::size_t most_held = 0;
+    int starts_afresh = 0;
     for (int i = 0; i < 3000; ++i) {
         const std::string text = "line " + std::to_string(i);
+        const std::size_t held_before = stamps.held_bytes();
         stamps.find(font, text);
         ASSERT_NE(stamps.find(font, text), nullptr) << text;
         ASSERT_LE(stamps.held_bytes(), TextStamps::held_bytes_limit()) << text;
+        most_held = std::max(most_held, stamps.held_bytes());
+        starts_afresh += stamps.held_bytes() < held_before;
     }
-    EXPECT_GT(stamps.held_bytes(), TextStamps::held_bytes_limit() / 2);
+    // Each line takes well under a kilobyte, and the stamps go only when the next would not fit.
+    EXPECT_GT(most_held, TextStamps::held_bytes_limit() - 1024);
+    EXPECT_GE(starts_afresh, 2);
     stamps.clear();
     EXPECT_EQ(stamps.held_bytes(), 0u);
     EXPECT_EQ(stamps.find(font, "line 2999"), nullptr);

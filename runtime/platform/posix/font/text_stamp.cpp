@@ -66,7 +66,6 @@ bool make_stamp(SizedFont& font, std::string_view text, TextStamp& stamp) {
         pen += glyph.advance;
     }
     stamp.advance = pen;
-    if (box.empty()) return true;  // no ink at all: the line draws nothing
     if (box.height() * ((box.width() - 1) / mask_word_bits + 1) > largest_stamp_words) return false;
 
     stamp.left = static_cast<int>(box.left);
