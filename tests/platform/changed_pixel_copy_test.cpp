@@ -99,4 +99,35 @@ TEST(ChangedPixelCopy, WhatTheTargetIsKnownToShowIsNotReadAgain) {
     EXPECT_EQ(copy.to[0], static_cast<Pixel>('y'));
 }
 
+// A copy told which tiles the target shows already looks only at the others, whatever pending
+// boxes lie in the tiles it passes over.
+TEST(ChangedPixelCopy, TilesKnownToBeShownAreNotLookedAt) {
+    using kd508::platform::journal_tile_height;
+    using kd508::platform::journal_tile_width;
+    constexpr int tiles_wide = 1;
+    constexpr int tiles_high = 3;
+    constexpr int surface_width = tiles_wide * journal_tile_width;
+    constexpr int surface_height = tiles_high * journal_tile_height;
+    std::vector<Pixel> to(surface_width * surface_height, '.');
+    std::vector<Pixel> from(surface_width * surface_height, '.');
+    const auto at = [](int x, int y) { return static_cast<std::size_t>(y * surface_width + x); };
+    to[at(5, 5)] = 'y';   // in the top tile, which the copy must look at
+    to[at(5, 40)] = 'x';  // in the middle tile, shown: passed over
+    // A pending box in the bottom tile, shown too: neither its rows nor those above it are read.
+    const std::vector<PendingFill> pending = {PendingFill{Box{0, 70, surface_width, 80}, 'P'}};
+    const std::uint8_t shown_tiles[tiles_high] = {0, 1, 1};
+    std::vector<PendingFill> now_shown;
+    const Surface to_surface{to.data(), surface_width, surface_height, surface_width};
+    const Surface from_surface{from.data(), surface_width, surface_height, surface_width};
+    const kd508::platform::TilesShown tiles(shown_tiles, tiles_wide, 0, 0);
+    const Box whole{0, 0, surface_width, surface_height};
+    const Box changed = copy_changed_pixels(to_surface, {}, from_surface, pending, whole, 0, 0, now_shown, tiles);
+    expect_box(changed, 5, 5, 6, 6);
+    EXPECT_EQ(to[at(5, 5)], static_cast<Pixel>('.'));
+    EXPECT_EQ(to[at(5, 40)], static_cast<Pixel>('x'));
+    EXPECT_EQ(to[at(0, 75)], static_cast<Pixel>('.'));
+    ASSERT_EQ(now_shown.size(), 1u);  // the box is what the target shows there all the same
+    expect_box(now_shown[0].device_box, 0, 70, surface_width, 80);
+}
+
 }  // namespace

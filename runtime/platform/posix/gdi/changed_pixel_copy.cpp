@@ -105,63 +105,82 @@ private:
     std::span<const PendingFill* const> shown_across_;
 };
 
+// Copies the part of a copy's area inside `box`, with the source's pending boxes (solid) and the
+// target's known boxes (to_shown) in target coordinates.
+void copy_box(const raster::Surface& to, std::span<const PendingFill> to_shown, const raster::Surface& from,
+              std::span<const PendingFill> solid, const raster::Box& box, std::int64_t shift_x, std::int64_t shift_y,
+              ChangedBounds& changed) {
+    // Kept from call to call, so that a copy allocates nothing once it has seen the most boxes.
+    thread_local std::vector<std::int64_t> band_edges;  // rows where the boxes across a row change
+    thread_local std::vector<PendingFill> solid_here;  // the boxes within box
+    thread_local std::vector<PendingFill> shown_here;
+    thread_local std::vector<const PendingFill*> solid_across;
+    thread_local std::vector<const PendingFill*> shown_across;
+    thread_local std::vector<RowPart> parts;
+    const auto take_within_box = [&box](std::span<const PendingFill> fills, std::vector<PendingFill>& here) {
+        here.clear();
+        for (const PendingFill& fill : fills) {
+            const raster::Box within = fill.device_box.intersected(box);
+            if (!within.empty()) here.push_back(PendingFill{within, fill.colour});
+        }
+    };
+    take_within_box(solid, solid_here);
+    take_within_box(to_shown, shown_here);
+    band_edges.clear();
+    add_band_edges(band_edges, box);
+    for (const PendingFill& fill : solid_here) add_band_edges(band_edges, fill.device_box);
+    for (const PendingFill& fill : shown_here) add_band_edges(band_edges, fill.device_box);
+    std::sort(band_edges.begin(), band_edges.end());
+    band_edges.erase(std::unique(band_edges.begin(), band_edges.end()), band_edges.end());
+
+    // Between two consecutive edges every row meets the same boxes, which never overlap.
+    for (std::size_t band = 0; band + 1 < band_edges.size(); ++band) {
+        const std::int64_t band_top = band_edges[band];
+        const std::int64_t band_bottom = band_edges[band + 1];
+        boxes_across(solid_here, band_top, band_bottom, solid_across);
+        boxes_across(shown_here, band_top, band_bottom, shown_across);
+        BandPlan plan(parts, shown_across);
+        std::int64_t x = box.left;
+        for (const PendingFill* fill : solid_across) {
+            plan.add_gap(x, fill->device_box.left);
+            plan.add_solid(fill->device_box.left, fill->device_box.right, fill->colour);
+            x = fill->device_box.right;
+        }
+        plan.add_gap(x, box.right);
+
+        for (const RowPart& part : parts) {
+            switch (part.kind) {
+            case RowPart::Kind::copy:
+                copy_part(to, from, shift_x, shift_y, band_top, band_bottom, part.begin, part.end, changed);
+                break;
+            case RowPart::Kind::fill:
+                for (std::int64_t row = band_top; row < band_bottom; ++row)
+                    fill_part(to.row(static_cast<int>(row)), row, part.begin, part.end, part.colour, changed);
+                break;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 raster::Box copy_changed_pixels(const raster::Surface& to, std::span<const PendingFill> to_shown,
                                 const raster::Surface& from, std::span<const PendingFill> source_pending,
                                 const raster::Box& area, std::int64_t shift_x, std::int64_t shift_y,
                                 std::vector<PendingFill>& now_shown, const TilesShown& tiles_shown) {
-    // Kept from call to call, so that a copy allocates nothing once it has seen the most boxes.
-    thread_local std::vector<std::int64_t> band_edges;  // rows where the boxes across a row change
-    thread_local std::vector<const PendingFill*> solid_across;
-    thread_local std::vector<const PendingFill*> shown_across;
-    thread_local std::vector<RowPart> parts;
     std::vector<PendingFill>& solid = now_shown;  // the pending boxes in target coordinates, within area
     solid.clear();
-    band_edges.clear();
-    add_band_edges(band_edges, area);
     for (const PendingFill& fill : source_pending) {
-        const raster::Box& box = fill.device_box;
-        const raster::Box moved = box.moved(-shift_x, -shift_y).intersected(area);
-        if (moved.empty()) continue;
-        solid.push_back(PendingFill{moved, fill.colour});
-        add_band_edges(band_edges, moved);
+        const raster::Box moved = fill.device_box.moved(-shift_x, -shift_y).intersected(area);
+        if (!moved.empty()) solid.push_back(PendingFill{moved, fill.colour});
     }
-    for (const PendingFill& fill : to_shown) add_band_edges(band_edges, fill.device_box);
-    std::sort(band_edges.begin(), band_edges.end());
-    band_edges.erase(std::unique(band_edges.begin(), band_edges.end()), band_edges.end());
-
-    // Between two consecutive edges every row meets the same boxes, which never overlap.
+    // Only the tiles the target is not known to show are looked at, each row of them with the
+    // boxes that reach it: planning the whole area would look through every box for every band
+    // of rows, where a frame that moves one small figure leaves a few tiles to copy.
     ChangedBounds changed;
-    for (std::size_t band = 0; band + 1 < band_edges.size(); ++band) {
-        const std::int64_t band_top = std::max(band_edges[band], area.top);
-        const std::int64_t band_bottom = std::min(band_edges[band + 1], area.bottom);
-        if (band_top >= band_bottom) continue;
-        boxes_across(solid, band_top, band_bottom, solid_across);
-        boxes_across(to_shown, band_top, band_bottom, shown_across);
-        BandPlan plan(parts, shown_across);
-        std::int64_t x = area.left;
-        for (const PendingFill* fill : solid_across) {
-            plan.add_gap(x, fill->device_box.left);
-            plan.add_solid(fill->device_box.left, fill->device_box.right, fill->colour);
-            x = fill->device_box.right;
-        }
-        plan.add_gap(x, area.right);
-
-        for (const RowPart& part : parts) {
-            tiles_shown.for_each_unknown(raster::Box{part.begin, band_top, part.end, band_bottom}, [&](const raster::Box& piece) {
-                switch (part.kind) {
-                case RowPart::Kind::copy:
-                    copy_part(to, from, shift_x, shift_y, piece.top, piece.bottom, piece.left, piece.right, changed);
-                    break;
-                case RowPart::Kind::fill:
-                    for (std::int64_t row = piece.top; row < piece.bottom; ++row)
-                        fill_part(to.row(static_cast<int>(row)), row, piece.left, piece.right, part.colour, changed);
-                    break;
-                }
-            });
-        }
-    }
+    tiles_shown.for_each_unknown(area, [&](const raster::Box& unknown) {
+        copy_box(to, to_shown, from, solid, unknown, shift_x, shift_y, changed);
+    });
     return changed.box;
 }
 
