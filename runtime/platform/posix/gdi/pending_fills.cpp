@@ -108,19 +108,16 @@ int box_less(const raster::Box& box, const raster::Box& cut, raster::Box pieces[
 void defer_solid_box(BitmapObject& bitmap, const raster::Box& device_box, raster::Pixel colour) {
     const raster::Box box = device_box.intersected(raster::bounds_of(bitmap.bits.surface()));
     if (box.empty()) return;
-    std::vector<PendingFill>& list = bitmap.pending_fills;
     if (area_of(box) < smallest_pending_box) {
         // The box covers what the pending boxes hold under it, so that is dropped, not written.
         take_pending_area(bitmap, box, false);
         write_box(bitmap, box, colour);
         return;
     }
-    if (list.size() >= most_pending_fills) settle_all_pending_fills(bitmap);
+    if (bitmap.pending_fills.size() >= most_pending_fills) settle_all_pending_fills(bitmap);
     // What the new box covers of older ones will never be seen.
-    for (std::size_t i = 0; i < list.size();) {
-        if (!list[i].device_box.overlaps(box) || !replace_with_parts_outside(bitmap, i, box)) ++i;
-    }
-    list.push_back(PendingFill{box, colour});
+    take_pending_area(bitmap, box, false);
+    bitmap.pending_fills.push_back(PendingFill{box, colour});
 }
 
 void settle_pending_fills(BitmapObject& bitmap, const raster::Box& device_area) {
