@@ -1,6 +1,8 @@
 // Whole frames: what the frame draws, in which order and how many calls, and golden images of
 // what the window shows afterwards.
 #include <algorithm>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -242,6 +244,46 @@ TEST_F(FrameTest, GoldenBugsAndColoursComeOutAlikeWhenEveryFrameIsShownAsItComes
         (void)shown();
     }
     EXPECT_TRUE(testing::matches_golden("eleven_bugs_new_color_23", shown()));
+}
+
+// The frames of a walk through every button, each as the window shows it once the frame is
+// copied: as it comes, as on a screen, or once something looks at the window.
+std::vector<std::uint64_t> frames_shown(bool as_they_come) {
+    testing::OpenedRuntime runtime;
+    runtime.driver().set_reads_client_pixels(as_they_come);
+    KD508_clear();
+    WalkState state;
+    init_walk_state(state);
+    std::mt19937 random(508);
+    std::vector<std::uint64_t> frames;
+    draw_first_frame(state);
+    for (int frame = 0; frame < 300; ++frame) {
+        if (random() % 100 < 15) {
+            // Rows of 25 from 245 down: the middle of button k is 245 - 25 k - 12.
+            state.click_x = button_x;
+            state.click_y = 245 - 25 * static_cast<int>(random() % 9) - 12;
+            apply_event(state, KD508_MOUSE);
+        } else {
+            apply_event(state, KD508_PERIODIC);
+        }
+        draw_frame(state);
+        kd508::copy_canvas_to_window();
+        const HWND window = runtime.graphics_window();
+        std::uint64_t hash = 14695981039346656037ULL;
+        for (const std::uint32_t pixel : runtime.driver().client_pixels(window)) hash = (hash ^ pixel) * 1099511628211ULL;
+        frames.push_back(hash);
+    }
+    return frames;
+}
+
+// A screen's copies pass over the tiles whose calls repeat, and the canvas keeps its calls for
+// them: every frame must come out as it does when the copies wait.
+TEST(FrameWalkTest, EveryFrameOfAWalkThroughEveryButtonIsShownAlikeAsItComes) {
+    const std::vector<std::uint64_t> waiting = frames_shown(false);
+    const std::vector<std::uint64_t> as_they_come = frames_shown(true);
+    ASSERT_EQ(waiting.size(), as_they_come.size());
+    for (std::size_t frame = 0; frame < waiting.size(); ++frame)
+        ASSERT_EQ(waiting[frame], as_they_come[frame]) << "frame " << frame;
 }
 
 }  // namespace

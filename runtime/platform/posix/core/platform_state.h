@@ -44,6 +44,9 @@ struct PendingFill {
 // A running fingerprint of the drawing calls that reached a tile of a bitmap (drawing_journal.h).
 using DrawingFingerprint = std::uint64_t;
 
+// The drawing calls a journal tells apart.
+enum class DrawingCall : std::uint64_t { rectangle = 1, ellipse, polygon, line, pixel, text };
+
 // What a window shows of the last bitmap copied to it, tile by tile of the bitmap
 // (drawing_journal.h).
 struct ShownDrawing {
@@ -187,13 +190,55 @@ struct BitmapObject {
     HWND copied_to = nullptr;  // a window holding a deferred copy of these very bits (deferred_copy.h)
 };
 
+// Rectangle, Ellipse, Polygon or LineTo with everything that decides its pixels, so that it can
+// be drawn at once or kept and drawn later (shape_call.h). A polygon's points lie beside it.
+struct ShapeCall {
+    DrawingCall call = DrawingCall::rectangle;
+    PenObject pen;
+    bool brush_fills = false;
+    raster::Pixel brush_colour = 0;
+    raster::Box device_box;  // a rectangle's or an ellipse's, corners in order
+    raster::Point from;      // a line's ends
+    raster::Point to;
+};
+
+// A line of text with everything that decides its pixels (text_line.h). Its bytes and its font's
+// face name lie beside it.
+struct TextLine {
+    int font_height = 0;
+    bool fixed_pitch = false;
+    std::int64_t device_left = 0;
+    std::int64_t device_top = 0;
+    raster::Pixel colour = 0;
+    bool opaque = false;
+    raster::Pixel background = 0;
+    std::int64_t device_right_edge = 0;  // drawing stops at the first character whose pen lies here or further
+};
+
+// A call a journal keeps instead of drawing it (kept_drawing.h): a shape, or a line of text when
+// is_text. Its polygon points, or its text and face name, lie in the journal at first.
+struct KeptCall {
+    raster::Box device_area;  // every pixel it may draw, on the bitmap
+    bool is_text = false;
+    ShapeCall shape;
+    TextLine text;
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;       // points, or bytes of text
+    std::uint32_t face_count = 0;  // bytes of the face name, after the text's
+};
+
 // A bitmap's journal of the calls drawn on it since its last copy to a window, tile by tile
-// (drawing_journal.h).
+// (drawing_journal.h), and the calls it keeps until their tiles are looked at (kept_drawing.h).
 struct BitmapJournal {
     HGDIOBJ bitmap = nullptr;
     HWND window = nullptr;     // whose copy last took the tiles
     std::int64_t columns = 0;  // of the tiles, which tiles holds row by row
     std::vector<DrawingFingerprint> tiles;
+    std::vector<DrawingFingerprint> made;  // by tile: the calls whose pixels the tile holds
+    std::vector<std::uint8_t> keeping;     // by tile: 1 while the tile's calls since the last copy are kept
+    std::vector<KeptCall> kept;
+    std::vector<raster::Point> kept_points;
+    std::string kept_bytes;
 };
 
 struct GdiObject {
@@ -252,6 +297,7 @@ struct GdiSection {
     // of drawing calls given a fingerprint of their own (drawing_journal.h).
     std::vector<BitmapJournal> journals;
     std::uint64_t unrepeatable_calls = 0;
+    std::uint64_t kept_lines_drawn = 0;  // lines of text a journal kept and has drawn (kept_drawing.h)
 };
 
 // ---- menus ---------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "deferred_copy.h"
 #include "drawing_journal.h"
 #include "gdi_objects.h"
+#include "kept_drawing.h"
 #include "core/layer_counters.h"
 #include "pending_fills.h"
 
@@ -58,6 +59,7 @@ BitmapObject* kd508::platform::target_bitmap(DeviceContext& dc) {
 
 kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {
     if (BitmapObject* bitmap = target_bitmap(dc)) {
+        draw_kept_calls(dc, kd508::raster::bounds_of(bitmap->bits.surface()));
         release_bits_to_waiting_copy(*bitmap);  // the caller may write anywhere
         settle_all_pending_fills(*bitmap);
         return bitmap->bits.surface();
@@ -71,6 +73,7 @@ kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {
 
 kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, const kd508::raster::Box& device_area) {
     if (BitmapObject* bitmap = target_bitmap(dc)) {
+        draw_kept_calls(dc, device_area.grown(drawing_overreach));
         release_bits_to_waiting_copy(*bitmap);
         settle_pending_fills(*bitmap, device_area);
         return bitmap->bits.surface();
@@ -146,7 +149,7 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     // window's pixels are not touched now.
     const bool copy_waits = source_bitmap && window && copies_may_wait();
     const kd508::raster::Surface to = copy_waits ? window->client.surface() : target_surface(*target);
-    const kd508::raster::Surface from = source_bitmap ? source_bitmap->bits.surface() : target_surface(*source);
+    kd508::raster::Surface from = source_bitmap ? source_bitmap->bits.surface() : target_surface(*source);
     if (width <= 0 || height <= 0) return TRUE;
 
     // Clip the destination rectangle to both surfaces, moving the source with it.
@@ -165,22 +168,33 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     }
     // A program that redraws its whole picture and copies it to its window every frame changes
     // few of the window's pixels: only those that differ are written, and only their bounds are
-    // reported, so that the presenter shows no more than what changed.
-    std::span<const PendingFill> pending;
-    if (source_bitmap) pending = source_bitmap->pending_fills;
+    // reported, so that the presenter shows no more than what changed. The calls the source keeps
+    // are drawn first, and its pending boxes taken after them.
+    const auto pending_of_source = [&] {
+        return source_bitmap ? std::span<const PendingFill>(source_bitmap->pending_fills) : std::span<const PendingFill>{};
+    };
     if (copy_waits) {
-        defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending, area, shift_x, shift_y);
+        drop_journal(source->bitmap);
+        defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending_of_source(), area, shift_x, shift_y);
     } else if (window && source_bitmap) {
         const TilesShown tiles_shown =
-            take_journal_for_copy(target->window, *window, source->bitmap, source_bitmap->bits, area, shift_x, shift_y);
-        copy_to_window(*window, from, pending, area, shift_x, shift_y, tiles_shown);
-    } else if (window) {
-        forget_shown_drawing(*window);
-        copy_to_window(*window, from, pending, area, shift_x, shift_y);
+            take_journal_for_copy(target->window, *window, source->bitmap, *source_bitmap, area, shift_x, shift_y);
+        // Drawing the kept calls may have given the source new bits (deferred_copy.h).
+        copy_to_window(*window, source_bitmap->bits.surface(), pending_of_source(), area, shift_x, shift_y, tiles_shown);
     } else {
-        thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
-        const kd508::raster::Box changed = copy_changed_pixels(to, {}, from, pending, area, shift_x, shift_y, now_shown);
-        note_drawn(*target, changed);
+        if (source_bitmap) {
+            draw_kept_calls(*source, area.moved(shift_x, shift_y));
+            from = source_bitmap->bits.surface();
+        }
+        if (window) {
+            forget_shown_drawing(*window);
+            copy_to_window(*window, from, pending_of_source(), area, shift_x, shift_y);
+        } else {
+            thread_local std::vector<PendingFill> now_shown;  // kept from call to call: no allocation per copy
+            const kd508::raster::Box changed =
+                copy_changed_pixels(to, {}, from, pending_of_source(), area, shift_x, shift_y, now_shown);
+            note_drawn(*target, changed);
+        }
     }
     return TRUE;
 }

@@ -3,15 +3,17 @@
 #include <bit>
 #include <vector>
 
+#include "gdi_objects.h"
+#include "kept_drawing.h"
 #include "pending_fills.h"
 
 namespace kd508::platform {
 namespace {
 
 // Values a tile never takes from calls, kept for what is not a record of drawing.
-constexpr DrawingFingerprint nothing_drawn = 0;     // a bitmap's tile: no call since the last copy
 constexpr DrawingFingerprint shown_unrecorded = 1;  // a window's tile: shows a copy, of calls not recorded
 constexpr DrawingFingerprint not_shown = 2;         // a window's tile: drawn on since, or never copied
+constexpr DrawingFingerprint made_unrecorded = 1;   // a bitmap's tile: holds pixels of calls not recorded
 constexpr DrawingFingerprint first_fingerprint = 3;
 
 // A bijective mix of 64 bits, in which every input bit moves about half the output bits.
@@ -37,21 +39,6 @@ std::int64_t tile_columns(const PixelBuffer& bits) {
 }
 std::int64_t tile_rows(const PixelBuffer& bits) {
     return (std::int64_t{bits.height} + journal_tile_height - 1) / journal_tile_height;
-}
-
-// Calls visit with the index of each tile of a grid, columns wide and held row by row, that
-// device_area meets; the area is clipped to the grid first.
-template <class Visit>
-void for_each_tile(const raster::Box& device_area, std::int64_t columns, std::size_t count, Visit&& visit) {
-    if (columns <= 0) return;
-    const std::int64_t rows = static_cast<std::int64_t>(count) / columns;
-    const raster::Box area =
-        device_area.intersected(raster::Box{0, 0, columns * journal_tile_width, rows * journal_tile_height});
-    if (area.empty()) return;
-    for (std::int64_t row = area.top / journal_tile_height; row * journal_tile_height < area.bottom; ++row) {
-        for (std::int64_t column = area.left / journal_tile_width; column * journal_tile_width < area.right; ++column)
-            visit(static_cast<std::size_t>(row * columns + column));
-    }
 }
 
 }  // namespace
@@ -81,19 +68,23 @@ void record_drawing(BitmapJournal& journal, const raster::Box& device_area, Draw
 }
 
 TilesShown take_journal_for_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle,
-                                 const PixelBuffer& source_bits, const raster::Box& area, std::int64_t shift_x,
+                                 BitmapObject& source_bitmap, const raster::Box& area, std::int64_t shift_x,
                                  std::int64_t shift_y) {
     thread_local std::vector<std::uint8_t> unchanged;  // kept from copy to copy: no allocation per copy
-    const std::int64_t columns = tile_columns(source_bits);
-    const auto count = static_cast<std::size_t>(columns * tile_rows(source_bits));
+    const std::int64_t columns = tile_columns(source_bitmap.bits);
+    const auto count = static_cast<std::size_t>(columns * tile_rows(source_bitmap.bits));
     BitmapJournal* journal = journal_of(source_handle);
     if (!journal) {
-        // The calls so far went unrecorded: the journal starts with this copy.
+        // The calls so far went unrecorded: the journal starts with this copy, and the bitmap's
+        // pixels hold what they made.
         journal = &platform_state().gdi.journals.emplace_back();
         journal->bitmap = source_handle;
         journal->columns = columns;
         journal->tiles.assign(count, nothing_drawn);
+        journal->made.assign(count, made_unrecorded);
+        journal->keeping.assign(count, 0);
     }
+    draw_changed_tiles(*journal, source_bitmap);
     ShownDrawing& shown = window.shown_drawing;
     // The bitmap's journal runs from its last copy to this window, and the window shows that
     // copy over the same area, drawn on in places since: the tiles not drawn on can be trusted.
@@ -141,6 +132,9 @@ void forget_shown_drawing(WindowSurface& window) {
 }
 
 void drop_journal(HGDIOBJ bitmap) {
+    BitmapJournal* journal = journal_of(bitmap);
+    if (!journal) return;
+    if (BitmapObject* pixels = find_gdi<BitmapObject>(bitmap)) draw_kept_calls(*journal, *pixels, raster::bounds_of(pixels->bits.surface()));
     std::erase_if(platform_state().gdi.journals,
                   [bitmap](const BitmapJournal& journal) { return journal.bitmap == bitmap; });
 }

@@ -41,8 +41,23 @@ namespace kd508::platform {
 inline constexpr std::int64_t journal_tile_width = 64;
 inline constexpr std::int64_t journal_tile_height = 32;
 
-// The drawing calls a journal tells apart.
-enum class DrawingCall : std::uint64_t { rectangle = 1, ellipse, polygon, line, pixel, text };
+// A bitmap's tile that no call reached since the last copy; calls never make this value.
+inline constexpr DrawingFingerprint nothing_drawn = 0;
+
+// Calls visit with the index of each tile of a grid, columns wide and held row by row, that
+// device_area meets; the area is clipped to the grid first.
+template <class Visit>
+void for_each_tile(const raster::Box& device_area, std::int64_t columns, std::size_t count, Visit&& visit) {
+    if (columns <= 0) return;
+    const std::int64_t rows = static_cast<std::int64_t>(count) / columns;
+    const raster::Box area =
+        device_area.intersected(raster::Box{0, 0, columns * journal_tile_width, rows * journal_tile_height});
+    if (area.empty()) return;
+    for (std::int64_t row = area.top / journal_tile_height; row * journal_tile_height < area.bottom; ++row) {
+        for (std::int64_t column = area.left / journal_tile_width; column * journal_tile_width < area.right; ++column)
+            visit(static_cast<std::size_t>(row * columns + column));
+    }
+}
 
 // Builds the fingerprint of one call from everything that decides its pixels.
 class CallFingerprint {
@@ -118,11 +133,12 @@ private:
 };
 
 // Before a copy of the bitmap to the window over area (window coordinates, each pixel coming
-// from shift_x and shift_y further on), made at once: takes the bitmap's journal, which starts
-// again, and what the window will show after the copy. Returns the tiles the copy may pass over,
-// valid until the next copy.
+// from shift_x and shift_y further on), made at once: draws the calls the bitmap keeps where
+// they change its pixels (kept_drawing.h), takes the bitmap's journal, which starts again, and
+// what the window will show after the copy. Returns the tiles the copy may pass over, valid
+// until the next copy.
 TilesShown take_journal_for_copy(HWND window_handle, WindowSurface& window, HGDIOBJ source_handle,
-                                 const PixelBuffer& source_bits, const raster::Box& area, std::int64_t shift_x,
+                                 BitmapObject& source_bitmap, const raster::Box& area, std::int64_t shift_x,
                                  std::int64_t shift_y);
 
 // Something other than a journaled copy drew on the window inside device_area (client pixels).
@@ -132,7 +148,8 @@ void forget_shown_drawing(WindowSurface& window, const raster::Box& device_area)
 // window shows nothing a journal knows.
 void forget_shown_drawing(WindowSurface& window);
 
-// The bitmap keeps no journal any more: it is copied to a window that waits, or deleted.
+// The bitmap keeps no journal any more: it is copied to a window that waits, or deleted. The
+// calls it keeps are drawn first.
 void drop_journal(HGDIOBJ bitmap);
 
 }  // namespace kd508::platform

@@ -13,6 +13,8 @@
 #include "font/sized_font.h"
 #include "font/text_stamp.h"
 #include "gdi_objects.h"
+#include "kept_drawing.h"
+#include "text_line.h"
 
 using namespace kd508::platform;
 using kd508::font::FontRequest;
@@ -45,22 +47,6 @@ FontRequest font_request_of(const DeviceContext& dc) {
 // The font a device context draws with.
 kd508::font::SizedFont& selected_font(const DeviceContext& dc) { return kd508::font::sized_font(font_request_of(dc)); }
 
-// Where the stamp of a line whose pen starts at device_left on the baseline puts its ink.
-kd508::raster::Box stamp_box(const kd508::font::TextStamp& stamp, std::int64_t device_left, std::int64_t baseline) {
-    const std::int64_t left = device_left + stamp.left;
-    const std::int64_t top = baseline - stamp.top;
-    return {left, top, left + stamp.width, top + stamp.rows};
-}
-
-// The width of a line: its stamp's, or every character's advance added up.
-std::int64_t measured_width(kd508::font::SizedFont& font, const kd508::font::TextStamp* stamp, const char* text,
-                            int count) {
-    if (stamp) return stamp->advance;
-    std::int64_t width = 0;
-    for (int i = 0; i < count; ++i) width += font.advance(static_cast<unsigned char>(text[i]));
-    return width;
-}
-
 }  // namespace
 
 HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientation*/, int weight,
@@ -81,110 +67,46 @@ HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*or
     return static_cast<HFONT>(add_gdi_object(GdiObject{std::move(font)}));
 }
 
-namespace {
-
-// Whether the stamp of a line whose pen starts at device_left draws it: drawing stops at the
-// first character whose pen position lies off the surface's right edge, and the stamp holds
-// every character. Its area is reported clipped as one box, which holds what the glyphs' boxes
-// would report.
-bool stamp_draws_line(const kd508::font::TextStamp* stamp, std::int64_t device_left, std::int64_t surface_width) {
-    return stamp && device_left + stamp->last_pen < surface_width;
-}
-
-// Every pixel a line of text can touch: its background cell when it is opaque, and each glyph's
-// box, which may reach beyond the cell (an overhang, an accent above the ascent).
-kd508::raster::Box text_reach(kd508::font::SizedFont& font, const kd508::font::TextStamp* stamp, LPCSTR text,
-                              int count, std::int64_t device_left, std::int64_t device_top, bool opaque,
-                              int surface_width) {
-    const std::int64_t baseline = device_top + font.metrics().ascent;
-    kd508::raster::Box reach;
-    if (opaque) {
-        reach = {device_left, device_top, device_left + measured_width(font, stamp, text, count),
-                 device_top + font.metrics().cell_height};
-    }
-    if (stamp_draws_line(stamp, device_left, surface_width)) return reach.united(stamp_box(*stamp, device_left, baseline));
-    std::int64_t pen = device_left;
-    for (int i = 0; i < count && pen < surface_width; ++i) {
-        const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
-        const std::int64_t glyph_left = pen + glyph.left;
-        const std::int64_t glyph_top = baseline - glyph.top;
-        reach = reach.united({glyph_left, glyph_top, glyph_left + glyph.width, glyph_top + glyph.rows});
-        pen += glyph.advance;
-    }
-    return reach;
-}
-
-// One glyph with its pen position on the baseline: from its ink mask, or blended from its
-// coverage when it has partial coverage.
-kd508::font::TouchedArea draw_glyph(const kd508::raster::Surface& surface, const kd508::font::Glyph& glyph,
-                                    std::int64_t pen, std::int64_t baseline, kd508::raster::Pixel colour) {
-    const std::int64_t left = pen + glyph.left;
-    const std::int64_t top = baseline - glyph.top;
-    if (!glyph.ink.empty()) {
-        return kd508::font::blend_ink_mask(surface, left, top, glyph.width, glyph.rows, glyph.ink.data(), colour);
-    }
-    return kd508::font::blend_coverage(surface, left, top, glyph.coverage.data(), glyph.width, glyph.rows, colour);
-}
-
-}  // namespace
-
 BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
     DeviceContext* dc = find_device_context(handle);
     if (!dc || count < 0 || (!text && count > 0)) return FALSE;
-    kd508::font::SizedFont& font = selected_font(*dc);
-    const kd508::font::FontMetrics& metrics = font.metrics();
-
-    // The pen runs in 64 bits: a cell that starts near INT_MAX may end past it.
-    const std::int64_t device_left = x;
-    const std::int64_t device_top = y;
-    const std::int64_t baseline = device_top + metrics.ascent;
+    const FontRequest request = font_request_of(*dc);
+    kd508::font::SizedFont* font = &kd508::font::sized_font(request);
+    const std::string_view bytes = count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{};
     // A line drawn before in this font has a stamp, which draws all its glyphs in one pass.
-    const kd508::font::TextStamp* stamp =
-        kd508::font::text_stamp(font, count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{});
-    // Only a bitmap can hold pending boxes, and only those under the text need writing first.
+    const kd508::font::TextStamp* stamp = kd508::font::text_stamp(*font, bytes);
+
     BitmapObject* bitmap = target_bitmap(*dc);
-    const kd508::raster::Surface surface =
-        bitmap ? target_surface_for(*dc, text_reach(font, stamp, text, count, device_left, device_top,
-                                                    dc->background_mode == OPAQUE, bitmap->bits.width))
-               : target_surface(*dc);
-    kd508::font::TouchedArea touched;
-
-    if (dc->background_mode == OPAQUE) {
-        touched = kd508::font::fill_box(surface, device_left, device_top,
-                                        device_left + measured_width(font, stamp, text, count),
-                                        device_top + metrics.cell_height,
-                                        pixel_from_colorref(dc->background_colour));
-    }
-
-    const kd508::raster::Pixel colour = pixel_from_colorref(dc->text_colour);
-    bool blended = false;  // a glyph with partial coverage, whose pixels depend on what lay under it
-    if (stamp_draws_line(stamp, device_left, surface.width)) {
-        // Glyphs of one colour: where they overlap, the order they are drawn in changes nothing.
-        touched = kd508::font::united(
-            touched, kd508::font::blend_ink_mask(surface, device_left + stamp->left, baseline - stamp->top,
-                                                 stamp->width, stamp->rows, stamp->ink.data(), colour));
-    } else {
-        std::int64_t pen = device_left;
-        for (int i = 0; i < count && pen < surface.width; ++i) {
-            const kd508::font::Glyph& glyph = font.glyph(static_cast<unsigned char>(text[i]));
-            touched = kd508::font::united(touched, draw_glyph(surface, glyph, pen, baseline, colour));
-            blended = blended || (glyph.ink.empty() && !glyph.coverage.empty());
-            pen += glyph.advance;
+    kd508::raster::Surface surface = bitmap ? kd508::raster::Surface{} : target_surface(*dc);
+    TextLine line;
+    line.font_height = request.height;
+    line.fixed_pitch = request.fixed_pitch;
+    line.device_left = x;
+    line.device_top = y;
+    line.colour = pixel_from_colorref(dc->text_colour);
+    line.opaque = dc->background_mode == OPAQUE;
+    line.background = pixel_from_colorref(dc->background_colour);
+    line.device_right_edge = bitmap ? bitmap->bits.width : surface.width;
+    if (bitmap) {
+        // Only the pending boxes and kept calls under the text need drawing first, and a line
+        // that blends no glyph may itself be kept.
+        const kd508::raster::Box reach = text_reach(*font, stamp, line, bytes);
+        if (stamp_draws_line(stamp, line) && keep_text(*dc, line, request.face_name, bytes, reach)) return TRUE;
+        const std::uint64_t lines_drawn = platform_state().gdi.kept_lines_drawn;
+        surface = target_surface_for(*dc, reach);
+        // Kept lines of text drawn under this one may have let the font and the stamp go.
+        if (platform_state().gdi.kept_lines_drawn != lines_drawn) {
+            font = &kd508::font::sized_font(request);
+            stamp = kd508::font::text_stamp(*font, bytes);
         }
     }
 
-    if (touched.empty()) return TRUE;
+    const DrawnText drawn = draw_text_line(surface, {0, 0}, line, *font, stamp, bytes);
+    if (drawn.touched.empty()) return TRUE;
+    const kd508::font::TouchedArea& touched = drawn.touched;
     note_drawn_by(*dc, kd508::raster::Box{touched.left, touched.top, touched.right, touched.bottom}, [&] {
-        // Ink and an opaque background set the pixels they cover whatever those held, and the
-        // call is known by its font, place, colours and text; a glyph blended into what lay
-        // under it depends on that.
-        if (blended) return unrepeatable_call();
-        const FontRequest request = font_request_of(*dc);
-        CallFingerprint fingerprint(DrawingCall::text);
-        fingerprint.add(request.height).add(request.fixed_pitch).add(request.face_name);
-        fingerprint.add(x).add(y).add(dc->text_colour).add(dc->background_mode);
-        if (dc->background_mode == OPAQUE) fingerprint.add(dc->background_colour);
-        return fingerprint.add(std::string_view(text, static_cast<std::size_t>(count))).value();
+        // A glyph blended into what lay under it makes pixels that depend on that.
+        return drawn.blended ? unrepeatable_call() : fingerprint_of(line, request.face_name, bytes);
     });
     return TRUE;
 }
@@ -194,7 +116,8 @@ BOOL WINAPI GetTextExtentPointA(HDC handle, LPCSTR text, int count, LPSIZE size)
     if (!dc || !size || count < 0 || (!text && count > 0)) return FALSE;
     kd508::font::SizedFont& font = selected_font(*dc);
     // Every byte counts, a newline included: the extent is one line whatever the text holds.
-    size->cx = static_cast<LONG>(std::min<std::int64_t>(measured_width(font, nullptr, text, count), LONG_MAX));
+    const std::string_view bytes = count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{};
+    size->cx = static_cast<LONG>(std::min<std::int64_t>(measured_width(font, nullptr, bytes), LONG_MAX));
     size->cy = font.metrics().cell_height;
     return TRUE;
 }
