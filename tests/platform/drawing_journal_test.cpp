@@ -14,9 +14,10 @@
 
 namespace {
 
-// Three columns and three rows of the journal's 64-by-32 tiles, the last ones cut short.
+// Three columns and four rows of the journal's 64-by-32 tiles, the last ones cut short: the
+// last row holds a single row of pixels.
 constexpr int width = 150;
-constexpr int height = 90;
+constexpr int height = 97;
 constexpr COLORREF sky = RGB(0, 51, 153);
 constexpr COLORREF grass = RGB(0, 102, 51);
 constexpr COLORREF sun = RGB(255, 255, 0);
@@ -198,12 +199,13 @@ TEST_F(DrawingJournalTest, TheBitmapDrawsTheCallsOfAFrameOnlyWhereTheyChanged) {
 }
 
 // A program that draws frame after frame and never copies one leaves no more than a bounded
-// number of calls kept.
+// number of calls kept, and loses none of them.
 TEST_F(DrawingJournalTest, CallsKeptWithoutACopyAreDrawnPastALimit) {
     establish();
-    for (int i = 0; i < 10000; ++i) box(canvas_, i % 2 ? sun : sky, 0, 0, width, height);
+    constexpr int calls = 10000;
+    for (int i = 0; i < calls; ++i) box(canvas_, ink, i % width, i / width, i % width + 1, i / width + 1);
     EXPECT_LE(kd508::platform::platform_state().gdi.journals.front().kept.size(), 4096u);
-    EXPECT_EQ(GetPixel(canvas_, 0, 0), sun);
+    for (int i = 0; i < calls; ++i) ASSERT_EQ(GetPixel(canvas_, i % width, i / width), ink) << "call " << i;
 }
 
 // Whatever else may have changed the window or the bitmap's pixels makes the copy read again.

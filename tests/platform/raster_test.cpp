@@ -122,6 +122,21 @@ TEST_F(EllipseTest, OneByOneBoxPaintsNothingAndThreeByThreeIsAPlus) {
               ".......\n");
 }
 
+// A box one pixel wide has no inside: a thin pen paints it whole in the pen's colour, as it
+// would a rectangle's edge, and the brush paints nothing.
+TEST_F(EllipseTest, OnePixelWideBoxIsPaintedInThePensColour) {
+    RasterCanvas canvas(3, 5);
+    canvas.use_pen(PS_SOLID, 1, red);
+    canvas.use_brush(blue);
+    Ellipse(canvas.dc(), 1, 1, 2, 4);
+    EXPECT_EQ(canvas.picture(),
+              "...\n"
+              ".r.\n"
+              ".r.\n"
+              ".r.\n"
+              "...\n");
+}
+
 // The runtime draws a radius-r circle as the ellipse in the (2r + 1)-pixel box around its
 // centre pixel, with pen and brush of one colour.
 std::string circle_picture(int radius) {
@@ -620,6 +635,17 @@ TEST_F(RectangleTest, WideOutlineIsCentredOnTheEdgeWithRoundOuterCorners) {
     EXPECT_FALSE(painted(canvas, 7, 18));
     EXPECT_FALSE(painted(canvas, 33, 18));
     EXPECT_FALSE(painted(canvas, 20, 18));
+}
+
+// A wide pen in the brush's colour still rounds the outer corners: the figure is not one box.
+TEST_F(RectangleTest, WidePenInTheBrushsColourKeepsItsRoundCorners) {
+    RasterCanvas canvas(40, 36);
+    canvas.use_pen(PS_SOLID, 5, black);
+    canvas.use_brush(black);
+    Rectangle(canvas.dc(), 10, 10, 31, 26);
+    EXPECT_FALSE(painted(canvas, 8, 8));
+    EXPECT_TRUE(painted(canvas, 9, 9));
+    EXPECT_TRUE(painted(canvas, 20, 18));
 }
 
 // ---- edges and limits -----------------------------------------------------------------------
