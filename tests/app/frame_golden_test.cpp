@@ -270,7 +270,8 @@ std::vector<std::uint64_t> frames_shown(bool as_they_come) {
         kd508::copy_canvas_to_window();
         const HWND window = runtime.graphics_window();
         std::uint64_t hash = 14695981039346656037ULL;
-        for (const std::uint32_t pixel : runtime.driver().client_pixels(window)) hash = (hash ^ pixel) * 1099511628211ULL;
+        for (const std::uint32_t pixel : runtime.driver().client_pixels(window))
+            hash = (hash ^ pixel) * 1099511628211ULL;
         frames.push_back(hash);
     }
     return frames;

@@ -108,8 +108,10 @@ protected:
 
     // The same in the bitmap: it stays only where the bitmap does not draw the frame's calls.
     std::uint32_t& bitmap_pixel(int x, int y) {
-        auto& bitmap = std::get<kd508::platform::BitmapObject>(kd508::platform::platform_state().gdi.objects.find(bitmap_)->value);
-        return bitmap.bits.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+        auto& bitmap =
+            std::get<kd508::platform::BitmapObject>(kd508::platform::platform_state().gdi.objects.find(bitmap_)->value);
+        return bitmap.bits
+            .pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
     }
 
     // Whether the window shows the bitmap over the box, pixel for pixel.

@@ -171,16 +171,19 @@ BOOL WINAPI BitBlt(HDC target_handle, int x, int y, int width, int height, HDC s
     // reported, so that the presenter shows no more than what changed. The calls the source keeps
     // are drawn first, and its pending boxes taken after them.
     const auto pending_of_source = [&] {
-        return source_bitmap ? std::span<const PendingFill>(source_bitmap->pending_fills) : std::span<const PendingFill>{};
+        return source_bitmap ? std::span<const PendingFill>(source_bitmap->pending_fills)
+                             : std::span<const PendingFill>{};
     };
     if (copy_waits) {
         drop_journal(source->bitmap);
-        defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending_of_source(), area, shift_x, shift_y);
+        defer_copy(target->window, *window, source->bitmap, *source_bitmap, pending_of_source(), area, shift_x,
+                   shift_y);
     } else if (window && source_bitmap) {
         const TilesShown tiles_shown =
             take_journal_for_copy(target->window, *window, source->bitmap, *source_bitmap, area, shift_x, shift_y);
         // Drawing the kept calls may have given the source new bits (deferred_copy.h).
-        copy_to_window(*window, source_bitmap->bits.surface(), pending_of_source(), area, shift_x, shift_y, tiles_shown);
+        copy_to_window(*window, source_bitmap->bits.surface(), pending_of_source(), area, shift_x, shift_y,
+                       tiles_shown);
     } else {
         if (source_bitmap) {
             draw_kept_calls(*source, area.moved(shift_x, shift_y));

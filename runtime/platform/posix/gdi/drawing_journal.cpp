@@ -134,7 +134,8 @@ void forget_shown_drawing(WindowSurface& window) {
 void drop_journal(HGDIOBJ bitmap) {
     BitmapJournal* journal = journal_of(bitmap);
     if (!journal) return;
-    if (BitmapObject* pixels = find_gdi<BitmapObject>(bitmap)) draw_kept_calls(*journal, *pixels, raster::bounds_of(pixels->bits.surface()));
+    if (BitmapObject* pixels = find_gdi<BitmapObject>(bitmap))
+        draw_kept_calls(*journal, *pixels, raster::bounds_of(pixels->bits.surface()));
     std::erase_if(platform_state().gdi.journals,
                   [bitmap](const BitmapJournal& journal) { return journal.bitmap == bitmap; });
 }

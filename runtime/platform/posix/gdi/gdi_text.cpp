@@ -72,7 +72,8 @@ BOOL WINAPI TextOutA(HDC handle, int x, int y, LPCSTR text, int count) {
     if (!dc || count < 0 || (!text && count > 0)) return FALSE;
     const FontRequest request = font_request_of(*dc);
     kd508::font::SizedFont* font = &kd508::font::sized_font(request);
-    const std::string_view bytes = count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{};
+    const std::string_view bytes =
+        count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{};
     // A line drawn before in this font has a stamp, which draws all its glyphs in one pass.
     const kd508::font::TextStamp* stamp = kd508::font::text_stamp(*font, bytes);
 
@@ -116,7 +117,8 @@ BOOL WINAPI GetTextExtentPointA(HDC handle, LPCSTR text, int count, LPSIZE size)
     if (!dc || !size || count < 0 || (!text && count > 0)) return FALSE;
     kd508::font::SizedFont& font = selected_font(*dc);
     // Every byte counts, a newline included: the extent is one line whatever the text holds.
-    const std::string_view bytes = count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{};
+    const std::string_view bytes =
+        count > 0 ? std::string_view(text, static_cast<std::size_t>(count)) : std::string_view{};
     size->cx = static_cast<LONG>(std::min<std::int64_t>(measured_width(font, nullptr, bytes), LONG_MAX));
     size->cy = font.metrics().cell_height;
     return TRUE;

@@ -18,7 +18,8 @@ font::TouchedArea draw_glyph(const raster::Surface& surface, const font::Glyph& 
                              std::int64_t baseline, raster::Pixel colour) {
     const std::int64_t left = pen + glyph.left;
     const std::int64_t top = baseline - glyph.top;
-    if (!glyph.ink.empty()) return font::blend_ink_mask(surface, left, top, glyph.width, glyph.rows, glyph.ink.data(), colour);
+    if (!glyph.ink.empty())
+        return font::blend_ink_mask(surface, left, top, glyph.width, glyph.rows, glyph.ink.data(), colour);
     return font::blend_coverage(surface, left, top, glyph.coverage.data(), glyph.width, glyph.rows, colour);
 }
 
@@ -35,7 +36,8 @@ bool stamp_draws_line(const font::TextStamp* stamp, const TextLine& line) {
     return stamp && line.device_left + stamp->last_pen < line.device_right_edge;
 }
 
-raster::Box text_reach(font::SizedFont& font, const font::TextStamp* stamp, const TextLine& line, std::string_view text) {
+raster::Box text_reach(font::SizedFont& font, const font::TextStamp* stamp, const TextLine& line,
+                       std::string_view text) {
     const std::int64_t baseline = line.device_top + font.metrics().ascent;
     raster::Box reach;
     if (line.opaque) {
@@ -68,9 +70,9 @@ DrawnText draw_text_line(const raster::Surface& surface, raster::Point origin, c
     }
     if (stamp_draws_line(stamp, line)) {
         // Glyphs of one colour: where they overlap, the order they are drawn in changes nothing.
-        drawn.touched = font::united(drawn.touched, font::blend_ink_mask(surface, left + stamp->left, baseline - stamp->top,
-                                                                         stamp->width, stamp->rows, stamp->ink.data(),
-                                                                         line.colour));
+        drawn.touched = font::united(
+            drawn.touched, font::blend_ink_mask(surface, left + stamp->left, baseline - stamp->top, stamp->width,
+                                                stamp->rows, stamp->ink.data(), line.colour));
         return drawn;
     }
     const std::int64_t right_edge = line.device_right_edge - origin.x;

@@ -29,7 +29,8 @@ bool stamp_draws_line(const font::TextStamp* stamp, const TextLine& line);
 // Every pixel the line can touch, in device coordinates: its background cell when it is
 // opaque, and each glyph's box, which may reach beyond the cell (an overhang, an accent above
 // the ascent).
-raster::Box text_reach(font::SizedFont& font, const font::TextStamp* stamp, const TextLine& line, std::string_view text);
+raster::Box text_reach(font::SizedFont& font, const font::TextStamp* stamp, const TextLine& line,
+                       std::string_view text);
 
 struct DrawnText {
     font::TouchedArea touched;  // in the surface's pixels
