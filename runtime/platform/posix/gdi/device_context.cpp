@@ -73,7 +73,7 @@ kd508::raster::Surface kd508::platform::target_surface(DeviceContext& dc) {
 
 kd508::raster::Surface kd508::platform::target_surface_for(DeviceContext& dc, const kd508::raster::Box& device_area) {
     if (BitmapObject* bitmap = target_bitmap(dc)) {
-        draw_kept_calls(dc, device_area.grown(drawing_overreach));
+        draw_kept_calls(dc, device_area);
         release_bits_to_waiting_copy(*bitmap);
         settle_pending_fills(*bitmap, device_area);
         return bitmap->bits.surface();

@@ -31,7 +31,7 @@ raster::Box ordered_device_box(int left, int top, int right, int bottom) {
 // Draws the call, or keeps it in the journal of the bitmap it is drawn on, and tells the device
 // context's owner which pixels may have changed, and by which call: every shape sets the pixels
 // it covers to the pen's or the brush's colour, whatever they held.
-void draw(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points = {}) {
+[[gnu::always_inline]] inline void draw(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points = {}) {
     if (kd508::platform::draws_nothing(call)) return;
     const raster::Box device_area = kd508::platform::device_reach(call, points);
     if (kd508::platform::keep_shape(dc, call, points, device_area)) return;
@@ -42,13 +42,9 @@ void draw(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Poin
         call.call == DrawingCall::rectangle && call.pen.stroker != kd508::platform::PenStroker::wide_stroke ? bitmap
                                                                                                           : nullptr;
     const raster::Box drawn_area = device_area.grown(kd508::platform::drawing_overreach);
-    raster::Surface surface;
-    if (pending_bitmap) {
-        kd508::platform::draw_kept_calls(dc, drawn_area);
-        surface = pending_bitmap->bits.surface();
-    } else {
-        surface = kd508::platform::target_surface_for(dc, drawn_area);
-    }
+    if (pending_bitmap) kd508::platform::draw_kept_calls(dc, drawn_area);
+    const raster::Surface surface =
+        pending_bitmap ? pending_bitmap->bits.surface() : kd508::platform::target_surface_for(dc, drawn_area);
     kd508::platform::draw_shape(surface, {0, 0}, call, points, pending_bitmap);
     const raster::Box clipped = device_area.intersected(raster::bounds_of(surface));
     if (clipped.empty()) return;

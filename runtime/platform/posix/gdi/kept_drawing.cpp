@@ -128,7 +128,7 @@ bool keep_text(DeviceContext& dc, const TextLine& line, std::string_view face_na
     });
 }
 
-void draw_kept_calls(DeviceContext& dc, const raster::Box& device_area) {
+void draw_kept_calls_on_target(DeviceContext& dc, const raster::Box& device_area) {
     BitmapJournal* journal = journal_of_target(dc);
     if (!journal) return;
     if (BitmapObject* bitmap = target_bitmap(dc)) draw_kept_calls(*journal, *bitmap, device_area);

@@ -33,10 +33,17 @@ bool keep_shape(DeviceContext& dc, const ShapeCall& call, std::span<const raster
 bool keep_text(DeviceContext& dc, const TextLine& line, std::string_view face_name, std::string_view text,
                const raster::Box& device_reach);
 
-// Draws the kept calls of the tiles device_area meets (device pixels of the bitmap the device
-// context draws on, or of the bitmap), which draw their calls at once from then on.
-void draw_kept_calls(DeviceContext& dc, const raster::Box& device_area);
+// Draws the kept calls of the tiles device_area meets (device pixels of the bitmap), which draw
+// their calls at once from then on.
 void draw_kept_calls(BitmapJournal& journal, BitmapObject& bitmap, const raster::Box& device_area);
+void draw_kept_calls_on_target(DeviceContext& dc, const raster::Box& device_area);
+
+// The same for the bitmap the device context draws on. Inline, and first of all a look at
+// whether any bitmap keeps a journal, as every drawing call comes here: where none does, as
+// off screen, nothing else is looked at, the area included.
+inline void draw_kept_calls(DeviceContext& dc, const raster::Box& device_area) {
+    if (!platform_state().gdi.journals.empty()) draw_kept_calls_on_target(dc, device_area);
+}
 
 // At a copy that takes the journal: draws the kept calls of every tile whose calls since the
 // last copy are not the ones that made its pixels, and starts keeping again.

@@ -24,27 +24,6 @@
 namespace kd508::platform {
 namespace {
 
-// An ellipse box of this many pixels across or fewer has no inside.
-constexpr std::int64_t thinnest_box_with_inside = 2;
-
-bool thin_box(const raster::Box& box) {
-    return box.width() <= thinnest_box_with_inside || box.height() <= thinnest_box_with_inside;
-}
-bool single_pixel(const raster::Box& box) { return box.width() == 1 && box.height() == 1; }
-
-// The bounding box of points, right and bottom exclusive.
-raster::Box device_bounds(std::span<const raster::Point> points) {
-    if (points.empty()) return {};
-    raster::Box box{points[0].x, points[0].y, points[0].x + 1, points[0].y + 1};
-    for (const raster::Point& point : points) {
-        box.left = std::min(box.left, point.x);
-        box.top = std::min(box.top, point.y);
-        box.right = std::max(box.right, point.x + 1);
-        box.bottom = std::max(box.bottom, point.y + 1);
-    }
-    return box;
-}
-
 // The outline of a closed path through the points with the pen.
 void stroke_closed_path(const raster::Surface& surface, std::span<const raster::Point> path, const PenObject& pen) {
     switch (pen.stroker) {
@@ -104,7 +83,7 @@ void draw_ellipse(const raster::Surface& surface, const ShapeCall& call, const r
     const PenObject& pen = call.pen;
     switch (pen.stroker) {
         case PenStroker::none:
-            if (thin_box(box))
+            if (shape_rules::thin_box(box))
                 raster::fill_box(surface, raster::Box{box.left, box.top, box.right - 1, box.bottom - 1},
                                  call.brush_colour);
             else
@@ -115,8 +94,8 @@ void draw_ellipse(const raster::Surface& surface, const ShapeCall& call, const r
             // nothing the fill has painted: the figure is one colour, drawn in one pass, as
             // Rectangle does.
             const bool one_colour = call.brush_fills && pen.pixel == call.brush_colour;
-            if (call.brush_fills && !thin_box(box)) raster::fill_ellipse(surface, box, call.brush_colour);
-            if (!one_colour || thin_box(box)) raster::outline_ellipse(surface, box, pen.pixel);
+            if (call.brush_fills && !shape_rules::thin_box(box)) raster::fill_ellipse(surface, box, call.brush_colour);
+            if (!one_colour || shape_rules::thin_box(box)) raster::outline_ellipse(surface, box, pen.pixel);
             break;
         }
         case PenStroker::wide_stroke:
@@ -130,37 +109,6 @@ void draw_ellipse(const raster::Surface& surface, const ShapeCall& call, const r
 }
 
 }  // namespace
-
-ShapeCall shape_call(const DeviceContext& dc, DrawingCall call) {
-    ShapeCall shape;
-    shape.call = call;
-    shape.pen = dc.selected_pen;
-    if (const BrushObject& brush = dc.selected_brush; !brush.hollow) {
-        shape.brush_fills = true;
-        shape.brush_colour = pixel_from_colorref(brush.colour);
-    }
-    return shape;
-}
-
-bool draws_nothing(const ShapeCall& call) {
-    if (call.call != DrawingCall::ellipse) return false;
-    // A box of a single pixel paints nothing at all with a thin pen.
-    if (call.pen.stroker == PenStroker::none) return !call.brush_fills;
-    return call.pen.stroker == PenStroker::thin_line && single_pixel(call.device_box);
-}
-
-raster::Box device_reach(const ShapeCall& call, std::span<const raster::Point> points) {
-    switch (call.call) {
-        case DrawingCall::polygon:
-            return device_bounds(points).grown(call.pen.reach());
-        case DrawingCall::line: {
-            const raster::Point ends[]{call.from, call.to};
-            return device_bounds(ends).grown(call.pen.reach());
-        }
-        default:
-            return call.device_box.grown(call.pen.reach());
-    }
-}
 
 DrawingFingerprint fingerprint_of(const ShapeCall& call, std::span<const raster::Point> points) {
     CallFingerprint fingerprint(call.call);
@@ -180,9 +128,11 @@ DrawingFingerprint fingerprint_of(const ShapeCall& call, std::span<const raster:
     }
 }
 
-void draw_shape(const raster::Surface& surface, raster::Point origin, const ShapeCall& call,
+void draw_shape(const raster::Surface& surface, const raster::Point& origin, const ShapeCall& call,
                 std::span<const raster::Point> points, BitmapObject* pending_bitmap) {
-    const raster::Box box = call.device_box.moved(-origin.x, -origin.y);
+    // Kept calls are drawn a tile at a time; all others at the origin, where nothing moves.
+    const bool moves = origin.x != 0 || origin.y != 0;
+    const raster::Box box = moves ? call.device_box.moved(-origin.x, -origin.y) : call.device_box;
     switch (call.call) {
         case DrawingCall::rectangle:
             // On a bitmap, a rectangle without a wide pen is boxes of one colour each, kept
@@ -204,10 +154,14 @@ void draw_shape(const raster::Surface& surface, raster::Point origin, const Shap
             // Kept from call to call, so that drawing allocates nothing once it has held the
             // largest polygon drawn.
             thread_local std::vector<raster::Point> moved;
-            moved.clear();
-            for (const raster::Point& point : points) moved.push_back({point.x - origin.x, point.y - origin.y});
-            if (call.brush_fills) raster::fill_polygon_alternate(surface, moved, call.brush_colour);
-            stroke_closed_path(surface, moved, call.pen);
+            std::span<const raster::Point> path = points;
+            if (moves) {
+                moved.clear();
+                for (const raster::Point& point : points) moved.push_back({point.x - origin.x, point.y - origin.y});
+                path = moved;
+            }
+            if (call.brush_fills) raster::fill_polygon_alternate(surface, path, call.brush_colour);
+            stroke_closed_path(surface, path, call.pen);
             break;
         }
         case DrawingCall::line: {
