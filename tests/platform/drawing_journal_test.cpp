@@ -116,9 +116,14 @@ protected:
 
     // Whether the window shows the bitmap over the box, pixel for pixel.
     ::testing::AssertionResult shows_canvas(int left = 0, int top = 0, int right = width, int bottom = height) {
+        return shows(canvas_, left, top, right, bottom);
+    }
+
+    // The same for the bitmap another device context draws on.
+    ::testing::AssertionResult shows(HDC picture, int left, int top, int right, int bottom) {
         for (int y = top; y < bottom; ++y) {
             for (int x = left; x < right; ++x) {
-                const COLORREF expected = GetPixel(canvas_, x, y);
+                const COLORREF expected = GetPixel(picture, x, y);
                 const std::uint32_t want = ((expected & 0xFF) << 16) | (expected & 0xFF00) | ((expected >> 16) & 0xFF);
                 if (driver_.client_pixel(window_, x, y) != want)
                     return ::testing::AssertionFailure() << "pixel " << x << "," << y;
@@ -376,24 +381,12 @@ TEST_F(DrawingJournalTest, EveryFrameIsShownExactlyWhateverChangesBetweenFrames)
 
         if (chance(5)) SetPixel(shown_, pick(width), pick(height), ink);
         if (chance(3)) copy(second_shown);
-        const auto shows_reference = [&](int left, int top, int right, int bottom) {
-            for (int y = top; y < bottom; ++y) {
-                for (int x = left; x < right; ++x) {
-                    const COLORREF expected = GetPixel(reference, x, y);
-                    const std::uint32_t want =
-                        ((expected & 0xFF) << 16) | (expected & 0xFF00) | ((expected >> 16) & 0xFF);
-                    if (driver_.client_pixel(window_, x, y) != want)
-                        return ::testing::AssertionFailure() << "pixel " << x << "," << y;
-                }
-            }
-            return ::testing::AssertionSuccess();
-        };
         if (chance(5)) {
             copy(nullptr, 10, 5, width, height - 7);
-            ASSERT_TRUE(shows_reference(10, 5, width, height - 7)) << "frame " << frame;
+            ASSERT_TRUE(shows(reference, 10, 5, width, height - 7)) << "frame " << frame;
         } else {
             copy();
-            ASSERT_TRUE(shows_reference(0, 0, width, height)) << "frame " << frame;
+            ASSERT_TRUE(shows(reference, 0, 0, width, height)) << "frame " << frame;
         }
     }
     for (HFONT font : fonts) DeleteObject(font);
