@@ -8,10 +8,12 @@
 #include <string_view>
 #include <utility>
 
+#include "font/font_state.h"
 #include "font/sized_font.h"
 #include "font/text_stamp.h"
 #include "headless/headless_driver.h"
 #include "raster/geometry.h"
+#include "win32_subset.h"
 
 namespace kd508::font {
 namespace {
@@ -138,6 +140,25 @@ TEST(TextStamps, WhatTheyHoldStaysWithinTheLimitAndClearStartsAfresh) {
     stamps.clear();
     EXPECT_EQ(stamps.held_bytes(), 0u);
     EXPECT_EQ(stamps.find(font, "line 2999"), nullptr);
+}
+
+// A line drawn once on a bitmap, as a log's lines are, is only noted: its stamp is made when it
+// is drawn a second time.
+TEST(TextStamps, ALineDrawnOnceOnABitmapGetsNoStampYet) {
+    kd508::headless::Driver driver;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 80, 20);
+    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    const TextStamps& stamps = font_state().stamps;
+    TextOutA(dc, 2, 2, "Once", 4);
+    const std::size_t held_once = stamps.held_bytes();
+    TextOutA(dc, 2, 2, "Once", 4);
+    EXPECT_GT(stamps.held_bytes(), held_once);
+    SelectObject(dc, old_bitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
