@@ -212,11 +212,13 @@ struct TextLine {
     raster::Pixel colour = 0;
     bool opaque = false;
     raster::Pixel background = 0;
-    std::int64_t device_right_edge = 0;  // drawing stops at the first character whose pen lies here or further
+    // Drawing stops at the first character whose pen position lies here or further right.
+    std::int64_t device_right_edge = 0;
 };
 
 // A call a journal keeps instead of drawing it (kept_drawing.h): a shape, or a line of text when
-// is_text. Its polygon points, or its text and face name, lie in the journal at first.
+// is_text. Its polygon points, or its text followed by its face name, lie in the journal's
+// kept_points or kept_bytes, from index first on.
 struct KeptCall {
     raster::Box device_area;  // every pixel it may draw, on the bitmap
     bool is_text = false;

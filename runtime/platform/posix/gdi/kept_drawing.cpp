@@ -30,9 +30,7 @@ raster::Box tile_box(const BitmapJournal& journal, std::size_t tile) {
     return {left, top, left + journal_tile_width, top + journal_tile_height};
 }
 
-// The part of the bitmap a call reaching device_reach is drawn on and recorded over, and
-// whether every tile of it keeps its calls. Drawing may reach a little beyond what a call
-// reports (pending_fills.h), and the journal records the call that much further.
+// Whether every tile the area meets still keeps its calls.
 bool all_tiles_keep(const BitmapJournal& journal, const raster::Box& kept_area) {
     bool keeping = true;
     for_each_tile(kept_area, journal.columns, journal.keeping.size(),
@@ -50,6 +48,8 @@ bool keep(DeviceContext& dc, const raster::Box& device_reach, DrawingFingerprint
     const raster::Box bounds = raster::bounds_of(bitmap->bits.surface());
     const raster::Box reported = device_reach.intersected(bounds);
     if (reported.empty()) return false;
+    // Drawing may reach a little beyond what a call reports (pending_fills.h), and the journal
+    // records the call that much further.
     const raster::Box kept_area = reported.grown(drawing_overreach).intersected(bounds);
     if (!all_tiles_keep(*journal, kept_area)) return false;
     if (journal->kept.size() >= most_kept_calls) {
@@ -86,14 +86,14 @@ void draw_tile(BitmapJournal& journal, BitmapObject& bitmap, std::size_t tile) {
     journal.keeping[tile] = 0;
     const DrawingFingerprint calls = journal.tiles[tile];
     if (calls == nothing_drawn || calls == journal.made[tile]) return;
-    const raster::Surface whole = bitmap.bits.surface();
-    const raster::Box box = tile_box(journal, tile).intersected(raster::bounds_of(whole));
     // The pending boxes under the tile are written first, so that its pixels are what the
     // bitmap holds, and the calls drawn over them.
     release_bits_to_waiting_copy(bitmap);
+    const raster::Surface whole = bitmap.bits.surface();
+    const raster::Box box = tile_box(journal, tile).intersected(raster::bounds_of(whole));
     settle_pending_fills(bitmap, box);
-    const raster::Surface part{bitmap.bits.surface().row(static_cast<int>(box.top)) + box.left,
-                               static_cast<int>(box.width()), static_cast<int>(box.height()), whole.stride};
+    const raster::Surface part{whole.row(static_cast<int>(box.top)) + box.left, static_cast<int>(box.width()),
+                               static_cast<int>(box.height()), whole.stride};
     const raster::Point origin{box.left, box.top};
     for (const KeptCall& kept : journal.kept) {
         if (kept.device_area.overlaps(box)) draw_kept_call(journal, kept, part, origin);
