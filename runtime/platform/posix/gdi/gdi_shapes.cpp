@@ -34,7 +34,10 @@ raster::Box ordered_device_box(int left, int top, int right, int bottom) {
 [[gnu::always_inline]] inline void draw(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points = {}) {
     if (kd508::platform::draws_nothing(call)) return;
     const raster::Box device_area = kd508::platform::device_reach(call, points);
-    if (kd508::platform::keep_shape(dc, call, points, device_area)) return;
+    // Off screen no bitmap keeps a journal, and nothing is looked up.
+    if (!kd508::platform::platform_state().gdi.journals.empty() &&
+        kd508::platform::keep_shape(dc, call, points, device_area))
+        return;
     // A rectangle on a bitmap is kept as pending boxes, which need nothing written first but
     // the calls kept under them.
     BitmapObject* bitmap = kd508::platform::target_bitmap(dc);
