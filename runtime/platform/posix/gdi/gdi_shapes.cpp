@@ -31,13 +31,11 @@ raster::Box ordered_device_box(int left, int top, int right, int bottom) {
 // Draws the call, or keeps it in the journal of the bitmap it is drawn on, and tells the device
 // context's owner which pixels may have changed, and by which call: every shape sets the pixels
 // it covers to the pen's or the brush's colour, whatever they held.
-[[gnu::always_inline]] inline void draw(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points = {}) {
+[[gnu::always_inline]] inline void draw(DeviceContext& dc, const ShapeCall& call,
+                                        std::span<const raster::Point> points = {}) {
     if (kd508::platform::draws_nothing(call)) return;
     const raster::Box device_area = kd508::platform::device_reach(call, points);
-    // Off screen no bitmap keeps a journal, and nothing is looked up.
-    if (!kd508::platform::platform_state().gdi.journals.empty() &&
-        kd508::platform::keep_shape(dc, call, points, device_area))
-        return;
+    if (kd508::platform::keep_shape(dc, call, points, device_area)) return;
     // A rectangle on a bitmap is kept as pending boxes, which need nothing written first but
     // the calls kept under them.
     BitmapObject* bitmap = kd508::platform::target_bitmap(dc);

@@ -38,10 +38,12 @@ bool all_tiles_keep(const BitmapJournal& journal, const raster::Box& kept_area) 
     return keeping;
 }
 
-// Keeps a call whose fingerprint is given, when every tile it reaches keeps its calls; fills in
-// the kept call's other fields.
-template <class Fill>
-bool keep(DeviceContext& dc, const raster::Box& device_reach, DrawingFingerprint fingerprint, Fill&& fill) {
+// Keeps a call when the bitmap the device context draws on keeps a journal and every tile the
+// call reaches keeps its calls: records make_fingerprint() and lets fill fill in the kept
+// call's own fields. The fingerprint is made only for a call that is kept; one drawn at once
+// gets it from note_drawn_by.
+template <class MakeFingerprint, class Fill>
+bool keep(DeviceContext& dc, const raster::Box& device_reach, MakeFingerprint&& make_fingerprint, Fill&& fill) {
     BitmapJournal* journal = journal_of_target(dc);
     BitmapObject* bitmap = journal ? target_bitmap(dc) : nullptr;
     if (!bitmap) return false;
@@ -59,7 +61,7 @@ bool keep(DeviceContext& dc, const raster::Box& device_reach, DrawingFingerprint
     KeptCall& kept = journal->kept.emplace_back();
     kept.device_area = kept_area;
     fill(*journal, kept);
-    record_drawing(*journal, reported, fingerprint);
+    record_drawing(*journal, reported, make_fingerprint());
     return true;
 }
 
@@ -102,30 +104,30 @@ void draw_tile(BitmapJournal& journal, BitmapObject& bitmap, std::size_t tile) {
 
 }  // namespace
 
-bool keep_shape(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points,
-                const raster::Box& device_reach) {
-    // Cheap enough to make before knowing whether the call is kept: a journaled bitmap keeps
-    // nearly every call drawn on it.
-    if (!journal_of_target(dc)) return false;
-    return keep(dc, device_reach, fingerprint_of(call, points), [&](BitmapJournal& journal, KeptCall& kept) {
-        kept.shape = call;
-        kept.first = static_cast<std::uint32_t>(journal.kept_points.size());
-        kept.count = static_cast<std::uint32_t>(points.size());
-        journal.kept_points.insert(journal.kept_points.end(), points.begin(), points.end());
-    });
+bool keep_shape_on_target(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points,
+                          const raster::Box& device_reach) {
+    return keep(
+        dc, device_reach, [&] { return fingerprint_of(call, points); },
+        [&](BitmapJournal& journal, KeptCall& kept) {
+            kept.shape = call;
+            kept.first = static_cast<std::uint32_t>(journal.kept_points.size());
+            kept.count = static_cast<std::uint32_t>(points.size());
+            journal.kept_points.insert(journal.kept_points.end(), points.begin(), points.end());
+        });
 }
 
-bool keep_text(DeviceContext& dc, const TextLine& line, std::string_view face_name, std::string_view text,
-               const raster::Box& device_reach) {
-    if (!journal_of_target(dc)) return false;
-    return keep(dc, device_reach, fingerprint_of(line, face_name, text), [&](BitmapJournal& journal, KeptCall& kept) {
-        kept.is_text = true;
-        kept.text = line;
-        kept.first = static_cast<std::uint32_t>(journal.kept_bytes.size());
-        kept.count = static_cast<std::uint32_t>(text.size());
-        kept.face_count = static_cast<std::uint32_t>(face_name.size());
-        journal.kept_bytes.append(text).append(face_name);
-    });
+bool keep_text_on_target(DeviceContext& dc, const TextLine& line, std::string_view face_name, std::string_view text,
+                         const raster::Box& device_reach) {
+    return keep(
+        dc, device_reach, [&] { return fingerprint_of(line, face_name, text); },
+        [&](BitmapJournal& journal, KeptCall& kept) {
+            kept.is_text = true;
+            kept.text = line;
+            kept.first = static_cast<std::uint32_t>(journal.kept_bytes.size());
+            kept.count = static_cast<std::uint32_t>(text.size());
+            kept.face_count = static_cast<std::uint32_t>(face_name.size());
+            journal.kept_bytes.append(text).append(face_name);
+        });
 }
 
 void draw_kept_calls_on_target(DeviceContext& dc, const raster::Box& device_area) {

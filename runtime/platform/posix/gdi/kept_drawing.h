@@ -23,15 +23,26 @@
 
 namespace kd508::platform {
 
+bool keep_shape_on_target(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points,
+                          const raster::Box& device_reach);
+bool keep_text_on_target(DeviceContext& dc, const TextLine& line, std::string_view face_name, std::string_view text,
+                         const raster::Box& device_reach);
+
 // Keeps the shape on the bitmap the device context draws on, when the bitmap keeps a journal
 // and every tile the shape reaches (device_reach, shape_call.h) still keeps its calls; its
 // fingerprint goes to the journal. Returns false when the caller is to draw the shape itself.
-bool keep_shape(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points,
-                const raster::Box& device_reach);
+// Inline, as every shape comes here: where no bitmap keeps a journal, as off screen, nothing
+// else is looked at.
+inline bool keep_shape(DeviceContext& dc, const ShapeCall& call, std::span<const raster::Point> points,
+                       const raster::Box& device_reach) {
+    return !platform_state().gdi.journals.empty() && keep_shape_on_target(dc, call, points, device_reach);
+}
 
 // The same for a line of text that blends no glyph, reaching device_reach (text_line.h).
-bool keep_text(DeviceContext& dc, const TextLine& line, std::string_view face_name, std::string_view text,
-               const raster::Box& device_reach);
+inline bool keep_text(DeviceContext& dc, const TextLine& line, std::string_view face_name, std::string_view text,
+                      const raster::Box& device_reach) {
+    return !platform_state().gdi.journals.empty() && keep_text_on_target(dc, line, face_name, text, device_reach);
+}
 
 // Draws the kept calls of the tiles device_area meets (device pixels of the bitmap), which draw
 // their calls at once from then on.
